@@ -1,0 +1,16 @@
+# Fails when a source of the acquisition library includes a widget header.
+# Called with -DSOURCES=<list separated by |>.
+string(REPLACE "|" ";" files "${SOURCES}")
+set(bad "")
+foreach(f IN LISTS files)
+  if(EXISTS "${f}")
+    file(STRINGS "${f}" hits REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](QtWidgets/|Q(Widget|MainWindow|Dialog|Application|PushButton|LineEdit|Label|TableWidget|MessageBox|SplashScreen|Action|Menu|ComboBox|TextEdit|LCDNumber|Layout|AbstractButton|ToolButton|ColorDialog)[>\".])|qwt")
+    if(hits)
+      list(APPEND bad "${f}: ${hits}")
+    endif()
+  endif()
+endforeach()
+if(bad)
+  string(REPLACE ";" "\n  " msg "${bad}")
+  message(FATAL_ERROR "The acquisition library must not include widget headers:\n  ${msg}")
+endif()

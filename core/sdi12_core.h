@@ -1,0 +1,147 @@
+#pragma once
+
+#include <QString>
+#include <QThread>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "core/clock.h"
+#include "core/core_config.h"
+#include "core/sensor_link.h"
+#include "devices/idev.h"
+#include "variables/formula_pass.h"
+
+class ColumnList;
+class DeviceList;
+class AddressScan;
+class ScriptWalker;
+class LoggingCycle;
+class CommandTransaction;
+class RecordWriter;
+
+// The acquisition core: owns the sensor bus link, the logging script and the logging state, and
+// does all bus work on a worker thread of its own, one step of its current mode at a time. The
+// user interface talks to it through its slots and a few direct operations and hears back through
+// queued signals.
+// Thread: the object lives on the user-interface thread; steps run on its worker thread. Requests
+// from other threads are handed to the worker, which applies them between steps.
+class sdi12_core : public QThread, public ColumnSink {
+    Q_OBJECT
+public:
+    enum Mode : int { kIdle = 0, kScanning = 11, kLogging = 12, kSingleCommand = 13, kOptionBatch = 14 };
+    enum StatusCode : int { kRecordTime = 0, kNextRecordTime = 1, kRecordNumber = 10, kStatusLine = 20 };
+
+    sdi12_core(ColumnList& columns, DeviceList& devices, SerialLink& port, Clock& clock,
+               const QString& workspace_root, QObject* parent = nullptr);
+    ~sdi12_core() override;
+
+    // Settings (config.xml).
+    CoreSettings settings() const;
+    void set_settings(const CoreSettings& settings);
+    void read_core_config();
+    int write_core_config() const;
+    QString workspace_root() const { return root_; }
+    QString log_file_name() const;
+    QString log_file_path() const;
+    void make_log_file_name();
+
+    // Direct operations; when the worker runs they are applied on it between steps.
+    void open_port(int port_number);
+    void prepare_scan(int request_code);
+    void start_scan();
+    void set_logging(bool on);
+    void rebuild_scripts();
+
+    // The value store and record cursor; the formula pass calls these on the worker.
+    void set_column_value(int index, float value) override;
+    void mark_column(int kind, int index) override;
+
+    // Appends a record. first_three_from_columns: the download and import form (limit 200, the
+    // first fields are the texts of columns A..C, no current-values file). Thread-safe.
+    void write_record(int highest_column, bool first_three_from_columns);
+
+    QString status_text(int code) const;
+    static QString mode_name(int mode);
+    int mode() const;
+    int step_state() const;
+    QString last_answer() const;
+    int record_number() const;
+    int highest_cell() const;
+    int cell_pointer() const;
+    std::vector<QString> script() const;
+    // Held while the core writes into the option list of an option batch; readers take it too.
+    std::mutex& option_lock() { return option_mutex_; }
+
+    // Prints a console text: raw texts pass unchanged, all others get "\r\n".
+    void print(const QString& text, bool raw = false);
+
+    // One step of the current mode (the worker calls it; tests call it in virtual time).
+    void step();
+    // How long the worker may block on the port before the next step changes anything.
+    int wait_budget_ms() const;
+    // Ends the worker loop and waits for the thread.
+    void shut_down();
+
+public slots:
+    void do_cmd(QString str, int option);
+    void do_cmd(QString str);
+    void do_multicmd(std::vector<dev_opt>* dolist, QString& addr);
+
+signals:
+    void printline(QString text);
+    void devlist_changed();
+    void cmd_finnished();
+    void cmd_event(int option);
+    void multicmd_finnished();
+    void end_of_log();
+    void mode_changed();
+
+protected:
+    void run() override;
+
+private:
+    friend class AddressScan;
+    friend class ScriptWalker;
+    friend class LoggingCycle;
+    friend class CommandTransaction;
+
+    // Runs `change` on the worker between steps and waits for it; runs it at once when the
+    // worker is not running (start-up, tests).
+    void apply(std::function<void()> change);
+    void apply_pending_requests();
+    void announce_mode();
+
+    ColumnList& columns_;
+    DeviceList& devices_;
+    Clock& clock_;
+    const QString root_;
+    SensorLink link_;
+
+    mutable std::mutex state_mutex_;  // guards the fields below that other threads read
+    CoreSettings settings_;
+    int mode_ = kIdle;
+    int last_announced_mode_ = kIdle;
+    int step_state_ = 0;
+    bool active_ = false;
+    QString last_answer_;
+    QString stop_time_;
+
+    std::mutex request_mutex_;
+    std::condition_variable request_cv_;
+    std::deque<std::function<void()>> requests_;
+    std::uint64_t requests_posted_ = 0, requests_done_ = 0;
+    bool quit_ = false;
+    bool worker_running_ = false;
+
+    std::mutex option_mutex_;
+
+    std::unique_ptr<RecordWriter> writer_;
+    std::unique_ptr<AddressScan> scan_;
+    std::unique_ptr<ScriptWalker> walker_;
+    std::unique_ptr<LoggingCycle> logging_;
+    std::unique_ptr<CommandTransaction> command_;
+};

@@ -1,0 +1,72 @@
+#include "core/workspace.h"
+
+#include <QDir>
+
+#ifdef Q_OS_WIN
+#include <stdlib.h>
+#else
+extern char** environ;
+#endif
+
+namespace {
+
+QString subfolder(int kind) {
+    switch (kind) {
+        case kFolderDevices: return QStringLiteral("Devices/");
+        case kFolderConfig: return QStringLiteral("Config/");
+        case kFolderLog: return QStringLiteral("LOG/");
+        default: return QString();
+    }
+}
+
+QString value_of(const QString& entry) { return entry.mid(entry.indexOf(QLatin1Char('=')) + 1); }
+
+}  // namespace
+
+QString workspace_root_for(const QStringList& environment) {
+    for (const QString& entry : environment) {
+        if (entry.contains(QLatin1String("USERPROFILE"))) {
+            QString root = value_of(entry) + QStringLiteral("/Documents/Veld/");
+            root.replace(QLatin1Char('\\'), QLatin1Char('/'));
+            return root;
+        }
+    }
+#ifdef Q_OS_WIN
+    return QStringLiteral(".\\");
+#else
+    for (const QString& entry : environment) {
+        if (entry.startsWith(QLatin1String("HOME=")) && entry.size() > 5)
+            return value_of(entry) + QStringLiteral("/Documents/Veld/");
+    }
+    return QStringLiteral("./");
+#endif
+}
+
+QString workspace_path_for(const QStringList& environment, const QString& name, int kind) {
+    return workspace_root_for(environment) + subfolder(kind) + name;
+}
+
+QStringList process_environment() {
+    // The entries in the order the process got them: the first USERPROFILE match decides.
+    QStringList entries;
+#ifdef Q_OS_WIN
+    for (wchar_t** e = _wenviron; e && *e; ++e) entries << QString::fromWCharArray(*e);
+#else
+    for (char** e = environ; e && *e; ++e) entries << QString::fromLocal8Bit(*e);
+#endif
+    return entries;
+}
+
+QString workspace_root() { return workspace_root_for(process_environment()); }
+
+QString workspace_path(const QString& name, int kind) { return workspace_path_for(process_environment(), name, kind); }
+
+QStringList ensure_workspace_folders(const QString& root) {
+    QStringList problems;
+    for (const QString& sub : {QString(), subfolder(kFolderConfig), subfolder(kFolderDevices), subfolder(kFolderLog)}) {
+        const QString path = root + sub;
+        if (QDir(path).exists()) continue;
+        if (!QDir().mkpath(path)) problems << QStringLiteral("Cannot create workspace folder %1").arg(path);
+    }
+    return problems;
+}
