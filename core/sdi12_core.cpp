@@ -1,1 +1,443 @@
-// placeholder: being written
+#include "core/sdi12_core.h"
+
+#include <QFile>
+#include <algorithm>
+
+#include "core/address_scan.h"
+#include "core/command_transaction.h"
+#include "core/logging_cycle.h"
+#include "core/logging_script.h"
+#include "core/record_format.h"
+#include "core/record_writer.h"
+#include "core/script_walker.h"
+#include "devices/device_list.h"
+#include "variables/column_list.h"
+
+namespace {
+constexpr int kMaxFileNameLength = 255;
+constexpr int kCycleColumnLimit = 240;
+constexpr int kImportColumnLimit = 200;
+constexpr int kHeaderNameWarnLength = 100;
+constexpr int kHeaderNameCutLength = 200;
+constexpr int kClearedColumns = 1000;
+constexpr int kIdleWaitMs = 1000;
+}  // namespace
+
+sdi12_core::sdi12_core(ColumnList& columns, DeviceList& devices, SerialLink& port, Clock& clock,
+                       const QString& workspace_root, QObject* parent)
+    : QThread(parent),
+      columns_(columns),
+      devices_(devices),
+      clock_(clock),
+      root_(workspace_root),
+      link_(port, clock, [this](const QString& text, bool raw) { print(text, raw); }),
+      writer_(std::make_unique<RecordWriter>([this](const QString& m) { print(m); },
+                                             RecordWriter::default_current_values_path())),
+      scan_(std::make_unique<AddressScan>(*this)),
+      logging_(std::make_unique<LoggingCycle>(*this)),
+      command_(std::make_unique<CommandTransaction>(*this)) {}
+
+sdi12_core::~sdi12_core() { shut_down(); }
+
+// ---- requests from other threads ------------------------------------------------------------
+
+void sdi12_core::apply(std::function<void()> change) {
+    std::unique_lock<std::mutex> lock(request_mutex_);
+    if (!worker_running_ || QThread::currentThread() == this) {
+        lock.unlock();
+        change();
+        return;
+    }
+    requests_.push_back(std::move(change));
+    const std::uint64_t id = ++requests_posted_;
+    lock.unlock();
+    request_cv_.notify_all();
+    link_.wake();
+    lock.lock();
+    request_cv_.wait(lock, [&] { return requests_done_ >= id || !worker_running_; });
+}
+
+void sdi12_core::apply_pending_requests() {
+    for (;;) {
+        std::function<void()> change;
+        {
+            std::lock_guard<std::mutex> lock(request_mutex_);
+            if (requests_.empty()) return;
+            change = std::move(requests_.front());
+            requests_.pop_front();
+        }
+        change();
+        {
+            std::lock_guard<std::mutex> lock(request_mutex_);
+            ++requests_done_;
+        }
+        request_cv_.notify_all();
+    }
+}
+
+void sdi12_core::run() {
+    {
+        std::lock_guard<std::mutex> lock(request_mutex_);
+        worker_running_ = true;
+    }
+    {
+        std::lock_guard<std::mutex> lock(state_mutex_);
+        mode_ = kIdle;
+    }
+    for (;;) {
+        apply_pending_requests();
+        announce_mode();
+        bool active;
+        {
+            std::lock_guard<std::mutex> lock(state_mutex_);
+            active = active_;
+        }
+        {
+            std::unique_lock<std::mutex> lock(request_mutex_);
+            if (quit_) break;
+            if (!active) {
+                // Nothing to step: sleep until somebody asks for something.
+                request_cv_.wait(lock, [this] { return quit_ || !requests_.empty(); });
+                continue;
+            }
+        }
+        step();
+        const int budget = wait_budget_ms();
+        if (budget > 0) link_.wait_readable(budget);
+    }
+    {
+        std::lock_guard<std::mutex> lock(request_mutex_);
+        worker_running_ = false;
+    }
+    apply_pending_requests();  // changes asked for while stopping still happen, on this thread
+    request_cv_.notify_all();
+}
+
+void sdi12_core::shut_down() {
+    {
+        std::lock_guard<std::mutex> lock(request_mutex_);
+        quit_ = true;
+    }
+    request_cv_.notify_all();
+    link_.wake();
+    wait();
+}
+
+// ---- stepping -------------------------------------------------------------------------------
+
+void sdi12_core::step() {
+    int mode, state;
+    {
+        std::lock_guard<std::mutex> lock(state_mutex_);
+        mode = mode_;
+        state = step_state_;
+    }
+    switch (mode) {
+        case kScanning: state = scan_->step(state); break;
+        case kLogging: state = logging_->step(state); break;
+        case kSingleCommand: state = command_->step_single(state); break;
+        case kOptionBatch: state = command_->step_batch(state); break;
+        default: break;
+    }
+    {
+        std::lock_guard<std::mutex> lock(state_mutex_);
+        if (mode_ == mode) step_state_ = state;
+    }
+    announce_mode();
+}
+
+int sdi12_core::wait_budget_ms() const {
+    int mode, state;
+    {
+        std::lock_guard<std::mutex> lock(state_mutex_);
+        mode = mode_;
+        state = step_state_;
+    }
+    switch (mode) {
+        case kScanning: return scan_->wait_budget(state);
+        case kLogging: return logging_->wait_budget(state);
+        case kSingleCommand:
+            // After the answer the core only echoes what still arrives.
+            return state == CommandTransaction::kNext ? kIdleWaitMs : command_->wait_budget(state);
+        case kOptionBatch: return command_->wait_budget(state);
+        default: return kIdleWaitMs;
+    }
+}
+
+void sdi12_core::announce_mode() {
+    bool changed;
+    {
+        std::lock_guard<std::mutex> lock(state_mutex_);
+        changed = mode_ != last_announced_mode_;
+        last_announced_mode_ = mode_;
+    }
+    if (changed) emit mode_changed();
+}
+
+void sdi12_core::set_mode(int mode, int step_state) {
+    std::lock_guard<std::mutex> lock(state_mutex_);
+    mode_ = mode;
+    step_state_ = step_state;
+}
+
+void sdi12_core::set_active(bool on) {
+    std::lock_guard<std::mutex> lock(state_mutex_);
+    active_ = on;
+}
+
+CommMode sdi12_core::comm_mode() const {
+    std::lock_guard<std::mutex> lock(state_mutex_);
+    return CommMode(settings_.comm_mode);
+}
+
+int sdi12_core::mode() const {
+    std::lock_guard<std::mutex> lock(state_mutex_);
+    return mode_;
+}
+
+int sdi12_core::step_state() const {
+    std::lock_guard<std::mutex> lock(state_mutex_);
+    return step_state_;
+}
+
+QString sdi12_core::last_answer() const {
+    std::lock_guard<std::mutex> lock(state_mutex_);
+    return last_answer_;
+}
+
+void sdi12_core::set_last_answer(const QString& answer) {
+    std::lock_guard<std::mutex> lock(state_mutex_);
+    last_answer_ = answer;
+}
+
+// ---- settings -------------------------------------------------------------------------------
+
+CoreSettings sdi12_core::settings() const {
+    std::lock_guard<std::mutex> lock(state_mutex_);
+    return settings_;
+}
+
+void sdi12_core::set_settings(const CoreSettings& settings) {
+    CoreSettings accepted = settings;
+    if (accepted.filename.size() > kMaxFileNameLength) {
+        print(QStringLiteral("File name longer than %1 characters refused").arg(kMaxFileNameLength));
+        accepted.filename = this->settings().filename;
+    }
+    std::lock_guard<std::mutex> lock(state_mutex_);
+    settings_ = accepted;
+}
+
+void sdi12_core::read_core_config() {
+    CoreSettings s = settings();
+    ::read_core_config(root_ + QStringLiteral("Config/config.xml"), s, devices_);
+    if (s.interval <= 0) {
+        print(QStringLiteral("Logging interval %1 s in config.xml is not valid: using %2 s")
+                  .arg(s.interval)
+                  .arg(CoreSettings::kDefaultInterval));
+        s.interval = CoreSettings::kDefaultInterval;
+    }
+    set_settings(s);
+}
+
+int sdi12_core::write_core_config() const {
+    return ::write_core_config(root_ + QStringLiteral("Config/config.xml"), settings(), devices_);
+}
+
+QString sdi12_core::log_file_name() const { return settings().filename; }
+
+QString sdi12_core::log_file_path() const { return root_ + QStringLiteral("LOG/") + log_file_name(); }
+
+void sdi12_core::make_log_file_name() {
+    std::lock_guard<std::mutex> lock(state_mutex_);
+    settings_.filename = ::make_log_file_name(settings_.filename, clock_.wall_seconds());
+}
+
+// ---- direct operations ----------------------------------------------------------------------
+
+void sdi12_core::open_port(int port_number) {
+    apply([this, port_number] { link_.open_port(port_number, QFile::encodeName(root_).toStdString()); });
+}
+
+void sdi12_core::prepare_scan(int /*request_code*/) { open_port(settings().port); }
+
+void sdi12_core::start_scan() {
+    apply([this] {
+        scan_->start();
+        set_mode(kScanning, AddressScan::kSend);
+        set_active(true);
+    });
+}
+
+void sdi12_core::set_logging(bool on) {
+    apply([this, on] {
+        if (!on) {
+            set_mode(kIdle, 0);
+            print(QStringLiteral("Stop"));
+            std::lock_guard<std::mutex> lock(state_mutex_);
+            stop_time_ = format_clock_time(clock_.wall_seconds());
+            return;
+        }
+        set_active(false);
+        CoreSettings s = settings();
+        if (s.interval <= 0) {
+            print(QStringLiteral("Logging interval %1 s is not valid: using %2 s")
+                      .arg(s.interval)
+                      .arg(CoreSettings::kDefaultInterval));
+            s.interval = CoreSettings::kDefaultInterval;
+            set_settings(s);
+        }
+        link_.open_port(s.port, QFile::encodeName(root_).toStdString());
+        set_mode(kLogging, LoggingCycle::kStartOfCycle);
+        cursor_.mark(RecordCursor::kRestart, 0);
+        {
+            std::lock_guard<std::mutex> lock(record_mutex_);
+            record_number_ = 0;
+        }
+        for (int i = 0; i < kClearedColumns; ++i) set_column_value(i, 0.0f);
+        logging_->start();
+        print(QStringLiteral("Start"));
+        set_active(true);
+    });
+}
+
+void sdi12_core::rebuild_scripts() {
+    LoggingScript built = build_logging_script(devices_.snapshot());
+    columns_.clear_labels();
+    for (const auto& [column, label] : built.labels) columns_.set_label(column, label);
+    devices_.update_all([&](std::array<idev, DeviceList::kSlots>& all) {
+        for (int s = 0; s < DeviceList::kSlots; ++s) all[s].end_column = std::uint16_t(built.end_columns[s]);
+    });
+    std::lock_guard<std::mutex> lock(script_mutex_);
+    script_ = std::move(built.lines);
+}
+
+std::vector<QByteArray> sdi12_core::current_script() const {
+    std::lock_guard<std::mutex> lock(script_mutex_);
+    return script_;
+}
+
+std::vector<QString> sdi12_core::script() const {
+    std::vector<QString> lines;
+    for (const QByteArray& l : current_script()) lines.push_back(QString::fromLatin1(l));
+    return lines;
+}
+
+void sdi12_core::do_cmd(QString str, int option) {
+    apply([this, str, option] {
+        command_->start_single(str, option);
+        set_mode(kSingleCommand, CommandTransaction::kSend);
+        set_active(true);
+    });
+}
+
+void sdi12_core::do_cmd(QString str) { do_cmd(str, 0); }
+
+void sdi12_core::do_multicmd(std::vector<dev_opt>* dolist, QString& addr) {
+    const QString address = addr;
+    apply([this, dolist, address] {
+        command_->start_batch(dolist, address);
+        set_mode(kOptionBatch, CommandTransaction::kSend);
+        set_active(true);
+    });
+}
+
+// ---- values and records ---------------------------------------------------------------------
+
+void sdi12_core::set_column_value(int index, float value) {
+    if (index >= 0 && index < columns_.size()) columns_.set_value(index, double(value));
+}
+
+void sdi12_core::mark_column(int kind, int index) { cursor_.mark(kind, index); }
+
+int sdi12_core::highest_cell() const { return cursor_.highest(); }
+
+int sdi12_core::cell_pointer() const { return cursor_.pointer(); }
+
+int sdi12_core::record_number() const {
+    std::lock_guard<std::mutex> lock(record_mutex_);
+    return record_number_;
+}
+
+void sdi12_core::set_record_time(std::int64_t seconds) {
+    std::lock_guard<std::mutex> lock(record_mutex_);
+    record_time_ = seconds;
+}
+
+void sdi12_core::set_next_log_time(std::int64_t seconds) {
+    std::lock_guard<std::mutex> lock(record_mutex_);
+    next_log_time_ = seconds;
+}
+
+void sdi12_core::write_record(int highest_column, bool first_three_from_columns) {
+    const int limit = first_three_from_columns ? kImportColumnLimit : kCycleColumnLimit;
+    std::lock_guard<std::mutex> lock(record_mutex_);
+    if (highest_column > limit) {
+        print(QStringLiteral("Column Error"));
+        return;
+    }
+    cursor_.set_highest(highest_column);
+
+    QByteArray text;
+    if (record_number_ == 0) {
+        std::vector<QByteArray> names;
+        for (int i = 0; i <= highest_column; ++i) {
+            QString name = columns_.name(i);
+            if (name.size() > kHeaderNameWarnLength) {
+                print(QStringLiteral("Length Error"));
+                name.truncate(kHeaderNameCutLength);
+            }
+            names.push_back(name.toUtf8());
+        }
+        text = format_header_line(names);
+    }
+    const QByteArray first = first_three_from_columns
+                                 ? (columns_.value_text(0) + QLatin1Char(',') + columns_.value_text(1) +
+                                    QLatin1Char(',') + columns_.value_text(2))
+                                       .toUtf8()
+                                 : format_cycle_fields(record_number_, record_time_);
+    const std::vector<float> all = columns_.values_f(highest_column + 1);
+    const std::vector<float> values(all.begin() + std::min<std::size_t>(3, all.size()), all.end());
+    const QByteArray line = format_record_line(first, values);
+
+    writer_->append(log_file_path(), text + line);
+    if (!first_three_from_columns) writer_->replace_current_values(line);
+    ++record_number_;
+}
+
+QString sdi12_core::mode_name(int mode) {
+    if (mode == kLogging) return QStringLiteral("LOGGING");
+    if (mode == kScanning) return QStringLiteral("SCANNING");
+    return QStringLiteral("IDLE");
+}
+
+QString sdi12_core::status_text(int code) const {
+    std::int64_t record_time, number;
+    {
+        std::lock_guard<std::mutex> lock(record_mutex_);
+        record_time = record_time_;
+        number = record_number_;
+    }
+    const int interval = settings().interval;
+    switch (code) {
+        case kRecordTime: return format_clock_time(record_time);
+        case kNextRecordTime: return format_clock_time(record_time + interval);
+        case kRecordNumber: return QString::number(number);
+        case kStatusLine: {
+            const bool logging = mode_name(mode()) == QLatin1String("LOGGING");
+            QString text = QStringLiteral("Logging ") + (logging ? QLatin1Char('Y') : QLatin1Char('N'));
+            if (logging) {
+                text += QStringLiteral("      Current record:") + QString::number(number) + QStringLiteral(" at: ") +
+                        status_text(kRecordTime) + QStringLiteral("      Next Log ") + status_text(kNextRecordTime);
+            } else {
+                std::lock_guard<std::mutex> lock(state_mutex_);
+                if (stop_time_.size() >= 2) text += QStringLiteral("     Stopped at ") + stop_time_;
+            }
+            return text;
+        }
+        default: return QString();
+    }
+}
+
+void sdi12_core::print(const QString& text, bool raw) {
+    emit printline(raw ? text : text + QStringLiteral("\r\n"));
+}

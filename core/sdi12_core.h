@@ -11,6 +11,7 @@
 
 #include "core/clock.h"
 #include "core/core_config.h"
+#include "core/record_cursor.h"
 #include "core/sensor_link.h"
 #include "devices/idev.h"
 #include "variables/formula_pass.h"
@@ -114,6 +115,14 @@ private:
     void apply(std::function<void()> change);
     void apply_pending_requests();
     void announce_mode();
+    void set_mode(int mode, int step_state);
+    void set_active(bool on);
+    CommMode comm_mode() const;
+    void set_last_answer(const QString& answer);
+    void set_record_time(std::int64_t seconds);
+    void set_next_log_time(std::int64_t seconds);
+    std::vector<QByteArray> current_script() const;
+    QString log_file_path_locked() const;
 
     ColumnList& columns_;
     DeviceList& devices_;
@@ -138,7 +147,17 @@ private:
     bool worker_running_ = false;
 
     std::mutex option_mutex_;
+    RecordCursor cursor_;
 
+    mutable std::mutex record_mutex_;  // record number and times; the record writer's order
+    int record_number_ = 0;
+    std::int64_t record_time_ = 0;
+    std::int64_t next_log_time_ = 0;
+
+    mutable std::mutex script_mutex_;
+    std::vector<QByteArray> script_;  // the latest build; a cycle takes it when it starts
+
+    const QThread* worker_thread_ = nullptr;
     std::unique_ptr<RecordWriter> writer_;
     std::unique_ptr<AddressScan> scan_;
     std::unique_ptr<ScriptWalker> walker_;

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+
+class sdi12_core;
+
+// Visits the sixteen bus addresses 0..9, a..f in turn with the identify command "aI!" and stores
+// each answer line in the slot of the address that answered. An address is silent after 200 ms
+// without a byte; every received byte extends the wait.
+// Thread: the core's worker thread.
+class AddressScan {
+public:
+    enum State : int { kDone = 0, kSend = 1, kWaitAnswer = 2, kNext = 9 };
+    static constexpr int kSilenceMs = 200;
+    static constexpr int kAddresses = 16;
+
+    explicit AddressScan(sdi12_core& core) : core_(core) {}
+
+    // Forgets what every slot knew from the last scan and starts at address 0.
+    void start();
+    // One step; returns the new step state.
+    int step(int state);
+    // Milliseconds until a deadline could change anything in this state.
+    int wait_budget(int state) const;
+
+private:
+    sdi12_core& core_;
+    int index_ = 0;
+    int lines_seen_ = 0;
+    int bytes_seen_ = 0;
+    std::int64_t deadline_ = 0;
+};

@@ -1,0 +1,78 @@
+#include "core/record_writer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <cstdio>
+
+RecordWriter::RecordWriter(Printer print, QString current_values_path)
+    : print_(std::move(print)), current_values_path_(std::move(current_values_path)) {}
+
+QString RecordWriter::default_current_values_path() {
+#ifdef Q_OS_WIN
+    return QStringLiteral("c:/temp/veld_current.txt");
+#else
+    return QStringLiteral("/tmp/veld_current.txt");
+#endif
+}
+
+bool RecordWriter::write_to(const QString& path, const QByteArray& text, QString& error) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+        error = file.errorString();
+        return false;
+    }
+    const qint64 size_before = file.size();
+    if (file.write(text) != text.size() || !file.flush()) {
+        error = file.errorString();
+        // A partial write would leave a broken line; cut the file back to where it was.
+        file.resize(size_before);
+        return false;
+    }
+    return true;
+}
+
+bool RecordWriter::append(const QString& path, const QByteArray& text) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    QString error;
+    while (!held_.empty()) {
+        if (!write_to(held_.front().first, held_.front().second, error)) break;
+        held_line_count_ -= held_.front().second.count('\n');
+        held_.erase(held_.begin());
+    }
+    if (held_.empty() && write_to(path, text, error)) return true;
+
+    if (held_line_count_ < kMaxHeldLines) {
+        held_.emplace_back(path, text);
+        held_line_count_ += text.count('\n');
+    }
+    print_(QStringLiteral("File Error %1: %2 (%3 lines held back)").arg(path, error).arg(held_line_count_));
+    return false;
+}
+
+int RecordWriter::held_lines() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return held_line_count_;
+}
+
+bool RecordWriter::replace_current_values(const QByteArray& line) {
+    const QFileInfo target(current_values_path_);
+    if (!target.dir().exists()) return false;
+    QTemporaryFile temp(target.dir().filePath(QStringLiteral(".veld_current.XXXXXX")));
+    if (!temp.open() || temp.write(line) != line.size() || !temp.flush()) return false;
+    temp.close();
+#ifdef Q_OS_WIN
+    QFile::remove(current_values_path_);
+    if (!QFile::rename(temp.fileName(), current_values_path_)) return false;
+#else
+    // rename() replaces the name itself: a symlink planted there is replaced, never followed.
+    if (std::rename(QFile::encodeName(temp.fileName()).constData(),
+                    QFile::encodeName(current_values_path_).constData()) != 0)
+        return false;
+#endif
+    temp.setAutoRemove(false);
+    QFile::setPermissions(current_values_path_, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                                    QFile::ReadOther);
+    return true;
+}

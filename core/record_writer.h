@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+// Appends finished record lines to a CSV log file and replaces the current-values file. A log
+// file that cannot be opened or written is reported, and the lines it did not take are kept and
+// written first the next time the file can be written, so no record is lost to a passing fault
+// (a full disk, a file held open by a spreadsheet).
+// Thread: any; one writer is shared by the threads that append records.
+class RecordWriter {
+public:
+    using Printer = std::function<void(const QString& message)>;
+    static constexpr int kMaxHeldLines = 100000;
+
+    RecordWriter(Printer print, QString current_values_path);
+
+    // Appends `text` (one or more whole lines) to the file at `path`. Returns true when the file
+    // took it and everything held back before it.
+    bool append(const QString& path, const QByteArray& text);
+    // Replaces the current-values file with `line`: a new file under an unpredictable name in the
+    // same folder, then renamed over the old one, so a reader never sees half a line and a link
+    // planted at that name is replaced, not followed. Skipped when the folder does not exist.
+    bool replace_current_values(const QByteArray& line);
+
+    int held_lines() const;
+    QString current_values_path() const { return current_values_path_; }
+
+    // "/tmp/veld_current.txt" (on Windows "c:/temp/veld_current.txt").
+    static QString default_current_values_path();
+
+private:
+    bool write_to(const QString& path, const QByteArray& text, QString& error);
+
+    Printer print_;
+    const QString current_values_path_;
+    mutable std::mutex mutex_;
+    std::vector<std::pair<QString, QByteArray>> held_;
+    int held_line_count_ = 0;
+};
