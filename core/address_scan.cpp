@@ -37,9 +37,11 @@ int AddressScan::step(int state) {
                 const QByteArray line = link.complete_line();
                 // In RS485 mode the echoed command starts with "%", so the address comes second.
                 const int at = core_.comm_mode() == CommMode::Rs485 ? 1 : 0;
-                const int slot = line.size() > at ? core_.devices_.find_address(QChar::fromLatin1(line[at])) : -1;
+                const int slot =
+                    line.size() > at ? core_.devices_.find_address(QChar::fromLatin1(line[at])) : -1;
                 if (slot >= 0) {
-                    core_.devices_.update(slot, [&](idev& dev) { dev.identification = QString::fromLatin1(line); });
+                    core_.devices_.update(slot,
+                                          [&](idev& dev) { dev.identification = QString::fromLatin1(line); });
                     emit core_.devlist_changed();
                 }
                 return kNext;

@@ -9,7 +9,7 @@ class sdi12_core;
 // without a byte; every received byte extends the wait.
 // Thread: the core's worker thread.
 class AddressScan {
-public:
+  public:
     enum State : int { kDone = 0, kSend = 1, kWaitAnswer = 2, kNext = 9 };
     static constexpr int kSilenceMs = 200;
     static constexpr int kAddresses = 16;
@@ -23,7 +23,7 @@ public:
     // Milliseconds until a deadline could change anything in this state.
     int wait_budget(int state) const;
 
-private:
+  private:
     sdi12_core& core_;
     int index_ = 0;
     int lines_seen_ = 0;

@@ -7,7 +7,7 @@
 // for record times. Passed in so that tests step the machines in virtual time.
 // Thread: any; implementations are safe to read from several threads.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Monotonic milliseconds; only differences matter.
     virtual std::int64_t tick_ms() const = 0;
@@ -21,7 +21,7 @@ public:
 
 // The machine's clocks.
 class SystemClock final : public Clock {
-public:
+  public:
     std::int64_t tick_ms() const override;
     std::int64_t wall_ms() const override;
     void sleep_ms(int ms) override;
@@ -30,7 +30,7 @@ public:
 // Virtual time for tests and the in-process simulator: time moves only when told to.
 // sleep_ms advances the clock instead of waiting.
 class ManualClock final : public Clock {
-public:
+  public:
     explicit ManualClock(std::int64_t wall_ms_at_start = 0) : wall_base_(wall_ms_at_start) {}
     std::int64_t tick_ms() const override { return tick_.load(); }
     std::int64_t wall_ms() const override { return wall_base_.load() + tick_.load(); }
@@ -39,7 +39,7 @@ public:
     void advance(std::int64_t ms) { tick_.fetch_add(ms); }
     void set_wall_ms(std::int64_t wall) { wall_base_.store(wall - tick_.load()); }
 
-private:
+  private:
     std::atomic<std::int64_t> tick_{0};
     std::atomic<std::int64_t> wall_base_;
 };

@@ -13,7 +13,7 @@ class sdi12_core;
 // awaited 1000 ms; no answer ends the wait silently.
 // Thread: the core's worker thread.
 class CommandTransaction {
-public:
+  public:
     enum State : int { kSend = 1, kWaitAnswer = 2, kNext = 9, kBatchDone = 10 };
     static constexpr int kAnswerTimeoutMs = 1000;
 
@@ -26,7 +26,7 @@ public:
     int step_batch(int state);
     int wait_budget(int state) const;
 
-private:
+  private:
     void send(const QString& command);
 
     sdi12_core& core_;

@@ -7,8 +7,12 @@ namespace {
 constexpr int kSignSearchLength = 10;
 constexpr int kMaxTokenLength = 16;
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_sign(char c) { return c == '+' || c == '-'; }
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool is_sign(char c) {
+    return c == '+' || c == '-';
+}
 
 // Length of the number token starting at `from`.
 int token_length(const QByteArray& line, int from) {

@@ -13,7 +13,9 @@ void LoggingCycle::start() {
     reset_watchdog();
 }
 
-void LoggingCycle::reset_watchdog() { watchdog_start_ = core_.clock_.tick_ms(); }
+void LoggingCycle::reset_watchdog() {
+    watchdog_start_ = core_.clock_.tick_ms();
+}
 
 int LoggingCycle::step(int state) {
     core_.link_.read_step();
@@ -33,7 +35,8 @@ int LoggingCycle::step(int state) {
             walker_.reset(core_.current_script());
             record_time_ = core_.clock_.wall_seconds();
             core_.set_record_time(record_time_);
-            core_.print(QString::fromLatin1(format_record_time(record_time_)) + QStringLiteral(" : Gathering Data"));
+            core_.print(QString::fromLatin1(format_record_time(record_time_)) +
+                        QStringLiteral(" : Gathering Data"));
             core_.link_.reset_counters();
             return ScriptWalker::kWalk;
         case ScriptWalker::kWalk:
@@ -54,7 +57,8 @@ int LoggingCycle::step(int state) {
 }
 
 int LoggingCycle::end_of_script() {
-    if (walker_.has_pending()) return walker_.resume_check() ? ScriptWalker::kWalk : ScriptWalker::kEndOfScript;
+    if (walker_.has_pending())
+        return walker_.resume_check() ? ScriptWalker::kWalk : ScriptWalker::kEndOfScript;
 
     run_formulas(core_.columns_, core_);
     core_.write_record(core_.cursor_.highest(), false);

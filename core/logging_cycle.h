@@ -14,7 +14,7 @@ class sdi12_core;
 // lasts longer than about a minute.
 // Thread: the core's worker thread.
 class LoggingCycle {
-public:
+  public:
     enum State : int { kStartOfCycle = 100, kWaitNextCycle = 105 };
     static constexpr std::int64_t kWatchdogMs = 60000;
 
@@ -31,7 +31,7 @@ public:
     std::int64_t next_log_time() const { return next_log_time_; }
     ScriptWalker& walker() { return walker_; }
 
-private:
+  private:
     int end_of_script();
 
     sdi12_core& core_;

@@ -18,7 +18,8 @@ LoggingScript build_logging_script(const std::array<idev, DeviceList::kSlots>& a
             if (!entry.title.isEmpty()) {
                 // A title before any cell has no column to name; it is dropped.
                 if (column >= 0) {
-                    script.labels.emplace_back(column, entry.title + QLatin1Char('(') + dev.address + QLatin1Char(')'));
+                    script.labels.emplace_back(
+                        column, entry.title + QLatin1Char('(') + dev.address + QLatin1Char(')'));
                     ++column;
                 }
             }

@@ -1,5 +1,6 @@
 #include "core/memory_serial_link.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 
@@ -66,8 +67,16 @@ bool MemorySerialLink::byte_ready_locked() const {
 
 bool MemorySerialLink::wait_readable(int timeout_ms) {
     std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait_for(lock, std::chrono::milliseconds(timeout_ms > 0 ? timeout_ms : 0),
-                      [this] { return woken_ || (open_ && byte_ready_locked()); });
+    const std::int64_t end = clock_.tick_ms() + std::max(timeout_ms, 0);
+    for (;;) {
+        if (woken_ || (open_ && byte_ready_locked())) break;
+        const std::int64_t now = clock_.tick_ms();
+        if (now >= end) break;
+        // Queued input becomes readable when its time comes; nobody signals that moment.
+        std::int64_t until = end;
+        if (open_ && !input_.empty()) until = std::min(until, std::max(input_.front().first, now + 1));
+        changed_.wait_for(lock, std::chrono::milliseconds(until - now));
+    }
     woken_ = false;
     return open_ && byte_ready_locked();
 }

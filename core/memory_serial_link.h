@@ -16,7 +16,7 @@
 // bytes that a test or a peer fed in once their time has come.
 // Thread: the owner's worker thread uses the port side; tests and peers may feed from any thread.
 class MemorySerialLink final : public SerialLink {
-public:
+  public:
     struct Event {
         enum Kind { Byte, BreakOn, BreakOff };
         Kind kind;
@@ -54,7 +54,7 @@ public:
     LineSettings last_settings() const;
     std::size_t pending_input() const;
 
-private:
+  private:
     bool byte_ready_locked() const;
 
     Clock& clock_;

@@ -12,7 +12,8 @@ enum OptionCommandKind : int { kReadOption = 1, kWriteOption = 2 };
 // command's first character is replaced by the address; in a write command every "#" is replaced
 // by the value, after "+" signs were removed from a FLOAT value and a SELECT value shown to the
 // user was turned into the value the sensor understands. Any other kind gives an empty text.
-QString build_command(const dev_opt& option, int kind, const QString& address, const QString& value = QString());
+QString build_command(const dev_opt& option, int kind, const QString& address,
+                      const QString& value = QString());
 
 // The value in an answer line to an option read: the text after the first "!" and one more
 // character (the echoed command comes first, then the answering address), without CR and LF, and

@@ -7,7 +7,7 @@
 // The formula pass of any acquisition thread moves it too, hence the lock.
 // Thread: any.
 class RecordCursor {
-public:
+  public:
     static constexpr int kMaxColumn = 240;  // the record holds at most columns 0..240
     enum MarkKind : int { kMoveTo = 0, kAdvance = 1, kRestart = 3 };
 
@@ -38,7 +38,7 @@ public:
         highest_ = h;
     }
 
-private:
+  private:
     mutable std::mutex mutex_;
     int pointer_ = 1;
     int highest_ = 1;

@@ -72,7 +72,7 @@ bool RecordWriter::replace_current_values(const QByteArray& line) {
         return false;
 #endif
     temp.setAutoRemove(false);
-    QFile::setPermissions(current_values_path_, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                                    QFile::ReadOther);
+    QFile::setPermissions(current_values_path_,
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     return true;
 }

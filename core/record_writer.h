@@ -13,7 +13,7 @@
 // (a full disk, a file held open by a spreadsheet).
 // Thread: any; one writer is shared by the threads that append records.
 class RecordWriter {
-public:
+  public:
     using Printer = std::function<void(const QString& message)>;
     static constexpr int kMaxHeldLines = 100000;
 
@@ -33,7 +33,7 @@ public:
     // "/tmp/veld_current.txt" (on Windows "c:/temp/veld_current.txt").
     static QString default_current_values_path();
 
-private:
+  private:
     bool write_to(const QString& path, const QByteArray& text, QString& error);
 
     Printer print_;

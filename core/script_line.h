@@ -5,12 +5,12 @@
 // What a line of the logging script asks the walker to do. The codes are the walker's step states.
 struct ScriptLineAction {
     enum Code : int {
-        kGoOn = -81,          // keyword handled, fetch the next line at once
-        kStop = 0,            // leave the step (skipped line, or DLY)
-        kSendWaitLine = 2,    // M or S command: send, wait for a line
-        kSendParseData = 3,   // D command: send, parse the answer
-        kSendDefer = 7,       // C command: send, wait, then defer its data lines
-        kWaitLine = 106,      // WAITRESP, or a command the engine does not send
+        kGoOn = -81,         // keyword handled, fetch the next line at once
+        kStop = 0,           // leave the step (skipped line, or DLY)
+        kSendWaitLine = 2,   // M or S command: send, wait for a line
+        kSendParseData = 3,  // D command: send, parse the answer
+        kSendDefer = 7,      // C command: send, wait, then defer its data lines
+        kWaitLine = 106,     // WAITRESP, or a command the engine does not send
         kEndOfScript = 160,
     };
     enum Keyword { kNone, kCell, kDelay, kStart, kTimeout, kWaitResp, kEnd };

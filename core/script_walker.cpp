@@ -68,8 +68,8 @@ int ScriptWalker::wait(int state) {
         case kWaitConcurrent: {
             pending_.push_back({next_, core_.clock_.wall_seconds() + kConcurrentDelaySeconds});
             // The lines up to the next START (the matching D commands) run when the continuation is due.
-            auto start = std::find_if(script_.begin() + std::min<std::size_t>(next_, script_.size()), script_.end(),
-                                      [](const QByteArray& l) { return l.contains("START"); });
+            auto start = std::find_if(script_.begin() + std::min<std::size_t>(next_, script_.size()),
+                                      script_.end(), [](const QByteArray& l) { return l.contains("START"); });
             next_ = int(start - script_.begin());
             break;
         }

@@ -11,7 +11,7 @@ class sdi12_core;
 // concurrent (C) measurements by 30 s while the other devices are served.
 // Thread: the core's worker thread.
 class ScriptWalker {
-public:
+  public:
     enum State : int {
         kWalk = 1,
         kWaitLine = 2,
@@ -47,7 +47,7 @@ public:
     // Parses a data answer into the columns from the cell pointer on.
     void parse_values(const QByteArray& line);
 
-private:
+  private:
     QByteArray fetch();
 
     sdi12_core& core_;

@@ -37,7 +37,9 @@ sdi12_core::sdi12_core(ColumnList& columns, DeviceList& devices, SerialLink& por
       logging_(std::make_unique<LoggingCycle>(*this)),
       command_(std::make_unique<CommandTransaction>(*this)) {}
 
-sdi12_core::~sdi12_core() { shut_down(); }
+sdi12_core::~sdi12_core() {
+    shut_down();
+}
 
 // ---- requests from other threads ------------------------------------------------------------
 
@@ -79,10 +81,6 @@ void sdi12_core::run() {
     {
         std::lock_guard<std::mutex> lock(request_mutex_);
         worker_running_ = true;
-    }
-    {
-        std::lock_guard<std::mutex> lock(state_mutex_);
-        mode_ = kIdle;
     }
     for (;;) {
         apply_pending_requests();
@@ -133,11 +131,20 @@ void sdi12_core::step() {
         state = step_state_;
     }
     switch (mode) {
-        case kScanning: state = scan_->step(state); break;
-        case kLogging: state = logging_->step(state); break;
-        case kSingleCommand: state = command_->step_single(state); break;
-        case kOptionBatch: state = command_->step_batch(state); break;
-        default: break;
+        case kScanning:
+            state = scan_->step(state);
+            break;
+        case kLogging:
+            state = logging_->step(state);
+            break;
+        case kSingleCommand:
+            state = command_->step_single(state);
+            break;
+        case kOptionBatch:
+            state = command_->step_batch(state);
+            break;
+        default:
+            break;
     }
     {
         std::lock_guard<std::mutex> lock(state_mutex_);
@@ -154,13 +161,17 @@ int sdi12_core::wait_budget_ms() const {
         state = step_state_;
     }
     switch (mode) {
-        case kScanning: return scan_->wait_budget(state);
-        case kLogging: return logging_->wait_budget(state);
+        case kScanning:
+            return scan_->wait_budget(state);
+        case kLogging:
+            return logging_->wait_budget(state);
         case kSingleCommand:
             // After the answer the core only echoes what still arrives.
             return state == CommandTransaction::kNext ? kIdleWaitMs : command_->wait_budget(state);
-        case kOptionBatch: return command_->wait_budget(state);
-        default: return kIdleWaitMs;
+        case kOptionBatch:
+            return command_->wait_budget(state);
+        default:
+            return kIdleWaitMs;
     }
 }
 
@@ -243,9 +254,13 @@ int sdi12_core::write_core_config() const {
     return ::write_core_config(root_ + QStringLiteral("Config/config.xml"), settings(), devices_);
 }
 
-QString sdi12_core::log_file_name() const { return settings().filename; }
+QString sdi12_core::log_file_name() const {
+    return settings().filename;
+}
 
-QString sdi12_core::log_file_path() const { return root_ + QStringLiteral("LOG/") + log_file_name(); }
+QString sdi12_core::log_file_path() const {
+    return root_ + QStringLiteral("LOG/") + log_file_name();
+}
 
 void sdi12_core::make_log_file_name() {
     std::lock_guard<std::mutex> lock(state_mutex_);
@@ -258,7 +273,9 @@ void sdi12_core::open_port(int port_number) {
     apply([this, port_number] { link_.open_port(port_number, QFile::encodeName(root_).toStdString()); });
 }
 
-void sdi12_core::prepare_scan(int /*request_code*/) { open_port(settings().port); }
+void sdi12_core::prepare_scan(int /*request_code*/) {
+    open_port(settings().port);
+}
 
 void sdi12_core::start_scan() {
     apply([this] {
@@ -330,7 +347,9 @@ void sdi12_core::do_cmd(QString str, int option) {
     });
 }
 
-void sdi12_core::do_cmd(QString str) { do_cmd(str, 0); }
+void sdi12_core::do_cmd(QString str) {
+    do_cmd(str, 0);
+}
 
 void sdi12_core::do_multicmd(std::vector<dev_opt>* dolist, QString& addr) {
     const QString address = addr;
@@ -347,11 +366,17 @@ void sdi12_core::set_column_value(int index, float value) {
     if (index >= 0 && index < columns_.size()) columns_.set_value(index, double(value));
 }
 
-void sdi12_core::mark_column(int kind, int index) { cursor_.mark(kind, index); }
+void sdi12_core::mark_column(int kind, int index) {
+    cursor_.mark(kind, index);
+}
 
-int sdi12_core::highest_cell() const { return cursor_.highest(); }
+int sdi12_core::highest_cell() const {
+    return cursor_.highest();
+}
 
-int sdi12_core::cell_pointer() const { return cursor_.pointer(); }
+int sdi12_core::cell_pointer() const {
+    return cursor_.pointer();
+}
 
 int sdi12_core::record_number() const {
     std::lock_guard<std::mutex> lock(record_mutex_);
@@ -419,22 +444,27 @@ QString sdi12_core::status_text(int code) const {
     }
     const int interval = settings().interval;
     switch (code) {
-        case kRecordTime: return format_clock_time(record_time);
-        case kNextRecordTime: return format_clock_time(record_time + interval);
-        case kRecordNumber: return QString::number(number);
+        case kRecordTime:
+            return format_clock_time(record_time);
+        case kNextRecordTime:
+            return format_clock_time(record_time + interval);
+        case kRecordNumber:
+            return QString::number(number);
         case kStatusLine: {
             const bool logging = mode_name(mode()) == QLatin1String("LOGGING");
             QString text = QStringLiteral("Logging ") + (logging ? QLatin1Char('Y') : QLatin1Char('N'));
             if (logging) {
-                text += QStringLiteral("      Current record:") + QString::number(number) + QStringLiteral(" at: ") +
-                        status_text(kRecordTime) + QStringLiteral("      Next Log ") + status_text(kNextRecordTime);
+                text += QStringLiteral("      Current record:") + QString::number(number) +
+                        QStringLiteral(" at: ") + status_text(kRecordTime) +
+                        QStringLiteral("      Next Log ") + status_text(kNextRecordTime);
             } else {
                 std::lock_guard<std::mutex> lock(state_mutex_);
                 if (stop_time_.size() >= 2) text += QStringLiteral("     Stopped at ") + stop_time_;
             }
             return text;
         }
-        default: return QString();
+        default:
+            return QString();
     }
 }
 

@@ -32,7 +32,7 @@ class RecordWriter;
 // from other threads are handed to the worker, which applies them between steps.
 class sdi12_core : public QThread, public ColumnSink {
     Q_OBJECT
-public:
+  public:
     enum Mode : int { kIdle = 0, kScanning = 11, kLogging = 12, kSingleCommand = 13, kOptionBatch = 14 };
     enum StatusCode : int { kRecordTime = 0, kNextRecordTime = 1, kRecordNumber = 10, kStatusLine = 20 };
 
@@ -87,12 +87,12 @@ public:
     // Ends the worker loop and waits for the thread.
     void shut_down();
 
-public slots:
+  public slots:
     void do_cmd(QString str, int option);
     void do_cmd(QString str);
     void do_multicmd(std::vector<dev_opt>* dolist, QString& addr);
 
-signals:
+  signals:
     void printline(QString text);
     void devlist_changed();
     void cmd_finnished();
@@ -101,10 +101,10 @@ signals:
     void end_of_log();
     void mode_changed();
 
-protected:
+  protected:
     void run() override;
 
-private:
+  private:
     friend class AddressScan;
     friend class ScriptWalker;
     friend class LoggingCycle;

@@ -12,14 +12,20 @@ namespace {
 
 QString subfolder(int kind) {
     switch (kind) {
-        case kFolderDevices: return QStringLiteral("Devices/");
-        case kFolderConfig: return QStringLiteral("Config/");
-        case kFolderLog: return QStringLiteral("LOG/");
-        default: return QString();
+        case kFolderDevices:
+            return QStringLiteral("Devices/");
+        case kFolderConfig:
+            return QStringLiteral("Config/");
+        case kFolderLog:
+            return QStringLiteral("LOG/");
+        default:
+            return QString();
     }
 }
 
-QString value_of(const QString& entry) { return entry.mid(entry.indexOf(QLatin1Char('=')) + 1); }
+QString value_of(const QString& entry) {
+    return entry.mid(entry.indexOf(QLatin1Char('=')) + 1);
+}
 
 }  // namespace
 
@@ -57,13 +63,18 @@ QStringList process_environment() {
     return entries;
 }
 
-QString workspace_root() { return workspace_root_for(process_environment()); }
+QString workspace_root() {
+    return workspace_root_for(process_environment());
+}
 
-QString workspace_path(const QString& name, int kind) { return workspace_path_for(process_environment(), name, kind); }
+QString workspace_path(const QString& name, int kind) {
+    return workspace_path_for(process_environment(), name, kind);
+}
 
 QStringList ensure_workspace_folders(const QString& root) {
     QStringList problems;
-    for (const QString& sub : {QString(), subfolder(kFolderConfig), subfolder(kFolderDevices), subfolder(kFolderLog)}) {
+    for (const QString& sub :
+         {QString(), subfolder(kFolderConfig), subfolder(kFolderDevices), subfolder(kFolderLog)}) {
         const QString path = root + sub;
         if (QDir(path).exists()) continue;
         if (!QDir().mkpath(path)) problems << QStringLiteral("Cannot create workspace folder %1").arg(path);

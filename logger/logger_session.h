@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTextStream>
+#include <memory>
+
+#include "core/clock.h"
+#include "core/serial_link.h"
+#include "devices/device_list.h"
+#include "variables/column_list.h"
+
+class sdi12_core;
+
+// One run of the headless logger: builds the acquisition objects over the workspace, carries out
+// one command (scan, log or a single sensor command) and returns the exit code. The console
+// stream of the core goes to standard output.
+// Thread: the program's main thread; the core's worker runs beside it.
+class LoggerSession : public QObject {
+    Q_OBJECT
+  public:
+    enum ExitCode : int { kOk = 0, kUsage = 2, kNoAnswer = 3 };
+
+    LoggerSession(SerialLink& link, Clock& clock, const QString& workspace_root, QObject* parent = nullptr);
+    ~LoggerSession() override;
+
+    int scan();
+    // Logs until `cycles` records are written (0: until stop() is called).
+    int log(int cycles);
+    int command(const QString& text);
+
+    // Ends logging cleanly after the record being written (signal handlers call this).
+    void stop();
+
+  private:
+    void prepare_workspace();
+    void load_workspace_settings();
+    void flush_console();
+
+    QTextStream out_;
+    ColumnList columns_;
+    DeviceList devices_;
+    std::unique_ptr<sdi12_core> core_;
+    QString root_;
+    bool stopping_ = false;
+};

@@ -1,0 +1,111 @@
+// veld-logger: the recorder without windows, for unattended field PCs and for scripting.
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QStringList>
+#include <csignal>
+#include <cstdio>
+#include <memory>
+
+#include "core/clock.h"
+#include "core/serial_link.h"
+#include "core/workspace.h"
+#include "logger/logger_session.h"
+
+#ifndef _WIN32
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+const char* const kUsage =
+    "Usage: veld-logger <command> [options]\n"
+    "\n"
+    "The Veld Recorder acquisition engine without windows. It uses the same workspace as the\n"
+    "desktop program: $USERPROFILE/Documents/Veld/ when USERPROFILE is set, otherwise\n"
+    "$HOME/Documents/Veld/ (Config/config.xml, Config/varlist.xml, Devices/, LOG/). Port N is\n"
+    "the workspace link Ports/COM<N> when it exists, else /dev/ttyS<N-1>.\n"
+    "\n"
+    "Commands:\n"
+    "  scan              Scan the 16 bus addresses (0-9, a-f) with the identify command and print,\n"
+    "                    after the console stream, one line per address that answered:\n"
+    "                    the address, a space and the identification line.\n"
+    "  log [--cycles N]  Log as the desktop program's \"Start Logging\" does, records appended to\n"
+    "                    LOG/<file name of config.xml>. With --cycles N stop after N records;\n"
+    "                    without it run until SIGINT or SIGTERM, then finish cleanly.\n"
+    "  cmd TEXT          Send one command (for example 0I!) and print its answer line.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help        Show this text.\n"
+    "\n"
+    "Exit codes: 0 done; 2 bad arguments; 3 (cmd) no answer within 1000 ms.\n";
+
+int usage_error(const QString& message) {
+    std::fprintf(stderr, "veld-logger: %s\n\n%s", qPrintable(message), kUsage);
+    return LoggerSession::kUsage;
+}
+
+#ifndef _WIN32
+int signal_pipe[2] = {-1, -1};
+void on_signal(int) {
+    const char c = 1;
+    [[maybe_unused]] ssize_t n = ::write(signal_pipe[1], &c, 1);
+}
+#endif
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    if (args.isEmpty()) return usage_error(QStringLiteral("a command is required"));
+    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    const QString command = args.takeFirst();
+
+    int cycles = 0;
+    QString text;
+    if (command == QLatin1String("scan")) {
+        if (!args.isEmpty()) return usage_error(QStringLiteral("scan takes no arguments"));
+    } else if (command == QLatin1String("log")) {
+        if (args.size() == 2 && args[0] == QLatin1String("--cycles")) {
+            bool ok = false;
+            cycles = args[1].toInt(&ok);
+            if (!ok || cycles < 1)
+                return usage_error(QStringLiteral("--cycles needs a whole number above 0"));
+        } else if (!args.isEmpty()) {
+            return usage_error(QStringLiteral("log takes only --cycles N"));
+        }
+    } else if (command == QLatin1String("cmd")) {
+        if (args.size() != 1 || args[0].isEmpty())
+            return usage_error(QStringLiteral("cmd takes one command text"));
+        text = args[0];
+    } else {
+        return usage_error(QStringLiteral("unknown command \"%1\"").arg(command));
+    }
+
+    SystemClock clock;
+    std::unique_ptr<SerialLink> link = make_platform_serial_link();
+    LoggerSession session(*link, clock, workspace_root());
+
+#ifndef _WIN32
+    std::unique_ptr<QSocketNotifier> notifier;
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signal_pipe) == 0) {
+        notifier = std::make_unique<QSocketNotifier>(signal_pipe[0], QSocketNotifier::Read);
+        QObject::connect(notifier.get(), &QSocketNotifier::activated, [&] {
+            char c;
+            [[maybe_unused]] ssize_t n = ::read(signal_pipe[0], &c, 1);
+            session.stop();
+        });
+        std::signal(SIGINT, on_signal);
+        std::signal(SIGTERM, on_signal);
+    }
+#endif
+
+    if (command == QLatin1String("scan")) return session.scan();
+    if (command == QLatin1String("log")) return session.log(cycles);
+    return session.command(text);
+}

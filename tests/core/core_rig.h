@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTimeZone>
+#include <functional>
+#include <memory>
+
+#include "core/memory_serial_link.h"
+#include "core/sdi12_core.h"
+#include "devices/device_list.h"
+#include "sim/memory_link_bus.h"
+#include "sim/sim_config_reader.h"
+#include "variables/column_list.h"
+
+// Seconds since the epoch of a UTC date and time (the tests run with TZ=UTC).
+inline std::int64_t utc_seconds(int y, int mo, int d, int h, int mi, int s) {
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s), Qt::UTC).toSecsSinceEpoch();
+}
+
+// An acquisition core over an in-memory link in virtual time, with an optional simulated bus
+// and a temporary workspace. Steps run on the test's thread.
+struct CoreRig {
+    explicit CoreRig(std::int64_t wall_seconds = utc_seconds(2026, 12, 7, 16, 14, 34))
+        : clock(wall_seconds * 1000), link(clock) {
+        root = workspace.path() + QStringLiteral("/");
+        QDir().mkpath(root + QStringLiteral("Config"));
+        QDir().mkpath(root + QStringLiteral("Devices"));
+        QDir().mkpath(root + QStringLiteral("LOG"));
+        core = std::make_unique<sdi12_core>(columns, devices, link, clock, root);
+        QObject::connect(core.get(), &sdi12_core::printline, [this](const QString& t) { console += t; });
+        CoreSettings s = core->settings();
+        s.filename = QStringLiteral("test.csv");
+        core->set_settings(s);
+    }
+
+    // Puts a simulated bus on the link, configured from simulator configuration text.
+    void attach_bus(const std::string& config_text) {
+        const SimConfigResult parsed = parse_sim_config(config_text, "test");
+        if (!parsed.ok()) qFatal("bad simulator configuration: %s", parsed.errors.front().c_str());
+        bus = std::make_unique<MemoryLinkBus>(link, parsed.config);
+    }
+
+    // One step per virtual millisecond.
+    void run_for(std::int64_t ms) {
+        for (std::int64_t i = 0; i < ms; ++i) {
+            core->step();
+            clock.advance(1);
+        }
+    }
+    // Steps until `done` holds or `limit_ms` of virtual time passed; returns whether it held.
+    bool run_until(const std::function<bool()>& done, std::int64_t limit_ms) {
+        const std::int64_t end = clock.tick_ms() + limit_ms;
+        while (clock.tick_ms() < end) {
+            if (done()) return true;
+            core->step();
+            clock.advance(1);
+        }
+        return done();
+    }
+
+    // Gives a slot a definition written into the workspace's Devices folder.
+    void define_device(int slot, const QString& file, const QByteArray& xml, int start_column);
+
+    QByteArray log_file() const {
+        QFile f(root + QStringLiteral("LOG/test.csv"));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    QStringList console_lines() const { return console.split(QStringLiteral("\r\n")); }
+
+    QTemporaryDir workspace;
+    QString root;
+    ManualClock clock;
+    MemorySerialLink link;
+    ColumnList columns;
+    DeviceList devices;
+    std::unique_ptr<MemoryLinkBus> bus;
+    std::unique_ptr<sdi12_core> core;
+    QString console;
+};

@@ -1,0 +1,289 @@
+// Logging cycles end to end in virtual time: script, simulated sensors, formulas, CSV file.
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "core/record_writer.h"
+#include "core_rig.h"
+#include "sim_configs.h"
+#include "variables/column_list.h"
+
+namespace {
+
+const QByteArray kTh100 =
+    "<device><main description=\"Temperature and humidity\" cells=\"2\"/>"
+    "<log cell=\"0\" title=\"Temp\" cmd=\"aM!\"/><log title=\"RH\"/><log cmd=\"aD0!\"/></device>";
+// A sensor that needs time: WAITRESP waits for its service request before the data command.
+const QByteArray kSlowTh =
+    "<device><main description=\"Slow\" cells=\"2\"/>"
+    "<log cell=\"0\" title=\"Temp\" cmd=\"aM!\"/><log title=\"RH\" cmd=\"WAITRESP\"/><log "
+    "cmd=\"aD0!\"/></device>";
+const QByteArray kWind =
+    "<device><main description=\"Wind\" cells=\"2\"/>"
+    "<log cell=\"0\" title=\"Speed\" cmd=\"aM!\"/><log title=\"Dir\"/><log cmd=\"aD0!\"/></device>";
+// A concurrent measurement: the data line waits 30 s while the others are served.
+const QByteArray kRain =
+    "<device><main description=\"Rain\" cells=\"3\"/>"
+    "<log cell=\"0\" title=\"Rain\" cmd=\"aC!\"/><log title=\"T\"/><log title=\"V\"/>"
+    "<log cell=\"0\" cmd=\"aD0!\"/><log cmd=\"START\"/></device>";
+
+void name_columns(ColumnList& c) {
+    c.set_name(3, QStringLiteral("T"));
+    c.set_name(4, QStringLiteral("RH"));
+    c.set_name(5, QStringLiteral("V5"));
+}
+
+QList<QByteArray> lines_of(const QByteArray& file) {
+    QList<QByteArray> lines = file.split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+    return lines;
+}
+
+}  // namespace
+
+class LoggingCycleTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void fullCycleWritesHeaderAndRecordByteForByte();
+    void cyclesStartAtWholeMultiplesOfTheInterval();
+    void cycleLongerThanTheIntervalIsNotMadeUp();
+    void headerIsWrittenAgainAfterStopAndStart();
+    void silentSensorEndsTheWaitWithTimeoutErrorAfterAMinute();
+    void concurrentMeasurementResumesAfterThirtySeconds();
+    void formulaColumnsEnterTheRecord();
+    void valuesOutsideTheColumnsAreReportedAndDropped();
+    void unwritableLogFileIsReportedAndItsRecordsFollowLater();
+    void intervalOfZeroIsReplacedBySixtySeconds();
+    void rebuildDuringACycleWaitsForTheNextCycle();
+    void tooManyColumnsIsAColumnErrorAndNoRecord();
+    void currentValuesFileReplacesAPlantedLinkInsteadOfFollowingIt();
+};
+
+void LoggingCycleTest::fullCycleWritesHeaderAndRecordByteForByte() {
+    CoreRig rig;
+    rig.attach_bus(sim_configs::kOneSensor);
+    rig.define_device(3, QStringLiteral("th.xml"), kTh100, 3);
+    name_columns(rig.columns);
+    rig.core->rebuild_scripts();
+    QSignalSpy ended(rig.core.get(), &sdi12_core::end_of_log);
+    rig.core->set_logging(true);
+    QVERIFY(rig.run_until([&] { return ended.count() == 1; }, 5000));
+    QCOMPARE(rig.log_file(), QByteArray("Record,Date,Time,T,RH,V5,\n"
+                                        "0,7 Dec 2026, 16:14:34,21.500000,45.200001,0.000000\n"));
+    QCOMPARE(rig.columns.label(3), QStringLiteral("Temp(3)"));
+    QCOMPARE(rig.columns.value_text(4), QStringLiteral("45.2"));
+    QVERIFY(rig.console.contains(
+        QStringLiteral("Start\r\n7 Dec 2026, 16:14:34 : Gathering Data\r\nCELL 3\r\n3M!\r\n")));
+    QCOMPARE(rig.core->status_text(20),
+             QStringLiteral("Logging Y      Current record:1 at: 16:14:34      Next Log 16:15:34"));
+}
+
+void LoggingCycleTest::cyclesStartAtWholeMultiplesOfTheInterval() {
+    CoreRig rig(utc_seconds(2026, 12, 7, 10, 15, 40));
+    rig.attach_bus(sim_configs::kOneSensor);
+    rig.define_device(3, QStringLiteral("th.xml"), kTh100, 3);
+    rig.core->rebuild_scripts();
+    QSignalSpy ended(rig.core.get(), &sdi12_core::end_of_log);
+    rig.core->set_logging(true);  // interval 60 s by default
+    QVERIFY(rig.run_until([&] { return ended.count() == 3; }, 200000));
+    const QList<QByteArray> lines = lines_of(rig.log_file());
+    QCOMPARE(lines.size(), 4);
+    QVERIFY(lines[1].startsWith("0,7 Dec 2026, 10:15:40,"));
+    QVERIFY(lines[2].startsWith("1,7 Dec 2026, 10:16:00,"));
+    QVERIFY(lines[3].startsWith("2,7 Dec 2026, 10:17:00,"));
+}
+
+void LoggingCycleTest::cycleLongerThanTheIntervalIsNotMadeUp() {
+    CoreRig rig(utc_seconds(2026, 12, 7, 10, 15, 40));
+    // The sensor takes 7 s per measurement with a 5 s interval.
+    rig.attach_bus("[sensor]\naddress = 3\nid = 13X\nm_seconds = 7\nvalues = 1\n");
+    rig.define_device(3, QStringLiteral("th.xml"), kSlowTh, 3);
+    rig.core->rebuild_scripts();
+    CoreSettings s = rig.core->settings();
+    s.interval = 5;
+    rig.core->set_settings(s);
+    QSignalSpy ended(rig.core.get(), &sdi12_core::end_of_log);
+    rig.core->set_logging(true);
+    QVERIFY(rig.run_until([&] { return ended.count() == 3; }, 60000));
+    const QList<QByteArray> lines = lines_of(rig.log_file());
+    QVERIFY(lines[1].startsWith("0,7 Dec 2026, 10:15:40,"));
+    QVERIFY(lines[2].startsWith("1,7 Dec 2026, 10:15:50,"));  // 10:15:45 passed during the first cycle
+    QVERIFY(lines[3].startsWith("2,7 Dec 2026, 10:16:00,"));
+}
+
+void LoggingCycleTest::headerIsWrittenAgainAfterStopAndStart() {
+    CoreRig rig;
+    rig.attach_bus(sim_configs::kOneSensor);
+    rig.define_device(3, QStringLiteral("th.xml"), kTh100, 3);
+    name_columns(rig.columns);
+    rig.core->rebuild_scripts();
+    QSignalSpy ended(rig.core.get(), &sdi12_core::end_of_log);
+    rig.core->set_logging(true);
+    QVERIFY(rig.run_until([&] { return ended.count() == 1; }, 5000));
+    rig.core->set_logging(false);
+    rig.run_for(100);
+    rig.core->set_logging(true);
+    QVERIFY(rig.run_until([&] { return ended.count() == 2; }, 5000));
+    const QList<QByteArray> lines = lines_of(rig.log_file());
+    QCOMPARE(lines.size(), 4);
+    QCOMPARE(lines[0], QByteArray("Record,Date,Time,T,RH,V5,"));
+    QCOMPARE(lines[2], QByteArray("Record,Date,Time,T,RH,V5,"));
+    QVERIFY(lines[3].startsWith("0,"));
+}
+
+void LoggingCycleTest::silentSensorEndsTheWaitWithTimeoutErrorAfterAMinute() {
+    CoreRig rig;
+    rig.attach_bus("[sensor]\naddress = 3\nid = 13X\nfault = silent\n");
+    rig.define_device(3, QStringLiteral("th.xml"), kTh100, 3);
+    rig.core->rebuild_scripts();
+    QSignalSpy ended(rig.core.get(), &sdi12_core::end_of_log);
+    rig.core->set_logging(true);
+    rig.run_for(59000);
+    QVERIFY(!rig.console.contains(QStringLiteral("**TIMEOUT ERROR")));
+    rig.run_for(2000);
+    QCOMPARE(rig.console.count(QStringLiteral("**TIMEOUT ERROR\r\n")), 1);
+    // The walk goes on with 3D0!, which times out as well, then the record is written.
+    QVERIFY(rig.run_until([&] { return ended.count() == 1; }, 65000));
+    QCOMPARE(rig.console.count(QStringLiteral("**TIMEOUT ERROR\r\n")), 2);
+}
+
+void LoggingCycleTest::concurrentMeasurementResumesAfterThirtySeconds() {
+    CoreRig rig;
+    rig.attach_bus(sim_configs::kThreeSensors);
+    rig.define_device(0, QStringLiteral("rain.xml"), kRain, 3);
+    rig.define_device(3, QStringLiteral("wind.xml"), kWind, 6);
+    rig.core->rebuild_scripts();
+    QSignalSpy ended(rig.core.get(), &sdi12_core::end_of_log);
+    rig.core->set_logging(true);
+    rig.run_for(3000);
+    // The wind sensor was served while the first sensor measures; its data line is still pending.
+    QCOMPARE(rig.columns.value_text(6), QStringLiteral("4.5"));
+    QCOMPARE(rig.columns.value_text(3), QStringLiteral("0"));
+    QCOMPARE(ended.count(), 0);
+    rig.run_for(27000);
+    QCOMPARE(rig.columns.value_text(3), QStringLiteral("0"));
+    QVERIFY(rig.run_until([&] { return ended.count() == 1; }, 10000));
+    QCOMPARE(rig.columns.value_text(3), QStringLiteral("21.5"));
+    const QStringList lines = rig.console_lines();
+    QVERIFY(lines.indexOf(QStringLiteral("3M!")) < lines.indexOf(QStringLiteral("0D0!")));
+    QCOMPARE(lines_of(rig.log_file())[1],
+             QByteArray("0,7 Dec 2026, 16:14:34,21.500000,45.200001,0.000000,4.500000,270.000000,0.000000"));
+}
+
+void LoggingCycleTest::formulaColumnsEnterTheRecord() {
+    CoreRig rig;
+    rig.attach_bus(sim_configs::kOneSensor);
+    rig.define_device(3, QStringLiteral("th.xml"), kTh100, 3);
+    rig.columns.set_formula(8, QStringLiteral("=D*2"));
+    rig.core->rebuild_scripts();
+    QSignalSpy ended(rig.core.get(), &sdi12_core::end_of_log);
+    rig.core->set_logging(true);
+    QVERIFY(rig.run_until([&] { return ended.count() == 1; }, 5000));
+    const QList<QByteArray> lines = lines_of(rig.log_file());
+    QCOMPARE(lines[0], QByteArray("Record,Date,Time,,,,,,,"));  // columns 0..8, unnamed ones empty
+    QVERIFY(lines[1].endsWith(",21.500000,45.200001,0.000000,0.000000,0.000000,43.000000"));
+}
+
+void LoggingCycleTest::valuesOutsideTheColumnsAreReportedAndDropped() {
+    CoreRig rig;
+    rig.attach_bus(sim_configs::kOneSensor);
+    rig.define_device(3, QStringLiteral("zero.xml"),
+                      "<d><main cells=\"1\"/><log cmd=\"CELL 0\"/><log cmd=\"aM!\"/><log cmd=\"aD0!\"/>"
+                      "<log cmd=\"CELL 400\"/><log cmd=\"aM!\"/><log cmd=\"aD0!\"/></d>",
+                      3);
+    rig.core->rebuild_scripts();
+    QSignalSpy ended(rig.core.get(), &sdi12_core::end_of_log);
+    rig.core->set_logging(true);
+    QVERIFY(rig.run_until([&] { return ended.count() == 1; }, 5000));
+    QCOMPARE(rig.console.count(QStringLiteral("Index Column Error\r\n")), 2);
+    // CELL 400 is capped at 240, and every further value overwrites column 240.
+    QCOMPARE(rig.columns.value_text(240), QStringLiteral("45.2"));
+    QCOMPARE(rig.core->highest_cell(), 240);
+}
+
+void LoggingCycleTest::unwritableLogFileIsReportedAndItsRecordsFollowLater() {
+    CoreRig rig;
+    rig.attach_bus(sim_configs::kOneSensor);
+    rig.define_device(3, QStringLiteral("th.xml"), kTh100, 3);
+    rig.core->rebuild_scripts();
+    CoreSettings s = rig.core->settings();
+    s.interval = 5;
+    rig.core->set_settings(s);
+    // A folder where the log file should be: it cannot be opened for appending.
+    QVERIFY(QDir().mkpath(rig.root + QStringLiteral("LOG/test.csv")));
+    QSignalSpy ended(rig.core.get(), &sdi12_core::end_of_log);
+    rig.core->set_logging(true);
+    QVERIFY(rig.run_until([&] { return ended.count() == 2; }, 20000));
+    QCOMPARE(rig.console.count(QStringLiteral("File Error ")), 2);
+    QVERIFY(rig.console.contains(QStringLiteral("2 lines held back")));
+    QVERIFY(QDir(rig.root + QStringLiteral("LOG/test.csv")).removeRecursively());
+    QVERIFY(rig.run_until([&] { return ended.count() == 3; }, 20000));
+    const QList<QByteArray> lines = lines_of(rig.log_file());
+    QCOMPARE(lines.size(), 4);  // header and all three records, in order
+    QVERIFY(lines[1].startsWith("0,") && lines[2].startsWith("1,") && lines[3].startsWith("2,"));
+}
+
+void LoggingCycleTest::intervalOfZeroIsReplacedBySixtySeconds() {
+    CoreRig rig;
+    QFile f(rig.root + QStringLiteral("Config/config.xml"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(
+        "<!DOCTYPE CoreConfig><main><config PortNo=\"2\" LogInterval=\"0\" Filename=\"x.csv\" "
+        "CommMode=\"0\"/></main>");
+    f.close();
+    rig.core->read_core_config();
+    QCOMPARE(rig.core->settings().interval, 60);
+    QVERIFY(rig.console.contains(QStringLiteral("Logging interval 0 s")));
+}
+
+void LoggingCycleTest::rebuildDuringACycleWaitsForTheNextCycle() {
+    CoreRig rig;
+    rig.attach_bus("[sensor]\naddress = 3\nid = 13X\nm_seconds = 2\nvalues = 1 2\n");
+    rig.define_device(3, QStringLiteral("th.xml"), kSlowTh, 3);
+    rig.core->rebuild_scripts();
+    CoreSettings s = rig.core->settings();
+    s.interval = 10;
+    rig.core->set_settings(s);
+    QSignalSpy ended(rig.core.get(), &sdi12_core::end_of_log);
+    rig.core->set_logging(true);
+    rig.run_for(500);  // waiting for the service request
+    rig.devices.update(3, [](idev& d) { d.start_column = 10; });
+    rig.core->rebuild_scripts();
+    QVERIFY(rig.run_until([&] { return ended.count() == 2; }, 30000));
+    const QList<QByteArray> lines = lines_of(rig.log_file());
+    QVERIFY2(lines[1].endsWith(",1.000000,2.000000,0.000000"), lines[1].constData());
+    QCOMPARE(rig.columns.value_text(10), QStringLiteral("1"));
+}
+
+void LoggingCycleTest::tooManyColumnsIsAColumnErrorAndNoRecord() {
+    CoreRig rig;
+    rig.core->write_record(201, true);
+    QVERIFY(rig.console.contains(QStringLiteral("Column Error\r\n")));
+    QCOMPARE(rig.log_file(), QByteArray());
+    QCOMPARE(rig.core->record_number(), 0);
+    rig.core->write_record(200, true);
+    QCOMPARE(rig.core->record_number(), 1);
+}
+
+void LoggingCycleTest::currentValuesFileReplacesAPlantedLinkInsteadOfFollowingIt() {
+    QTemporaryDir dir;
+    const QString target = dir.path() + QStringLiteral("/victim.txt");
+    const QString current = dir.path() + QStringLiteral("/veld_current.txt");
+    QFile victim(target);
+    QVERIFY(victim.open(QIODevice::WriteOnly));
+    victim.write("precious\n");
+    victim.close();
+    QVERIFY(QFile::link(target, current));
+    RecordWriter writer([](const QString&) {}, current);
+    QVERIFY(writer.replace_current_values("0,7 Dec 2026, 16:14:34,1.000000\n"));
+    QVERIFY(!QFileInfo(current).isSymLink());
+    QFile check(target);
+    QVERIFY(check.open(QIODevice::ReadOnly));
+    QCOMPARE(check.readAll(), QByteArray("precious\n"));
+    QFile written(current);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(written.readAll(), QByteArray("0,7 Dec 2026, 16:14:34,1.000000\n"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);  // no temporary left
+}
+
+QTEST_GUILESS_MAIN(LoggingCycleTest)
+#include "tst_logging_cycle.moc"
