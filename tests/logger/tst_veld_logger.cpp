@@ -1,0 +1,171 @@
+// veld-logger as a user runs it: a process over a workspace, the simulator on a pty.
+#include <QProcess>
+#include <QtTest>
+#include <csignal>
+
+#include "../core/sim_process.h"
+
+namespace {
+
+const QByteArray kTwoSensors =
+    "[sensor]\naddress = 0\nid = 13VELDINSTTH100 100SN0001\nm_seconds = 0\nvalues = 21.50 45.2\n"
+    "[sensor]\naddress = 3\nid = 13VELDINSTWIND20100SN0003\nm_seconds = 0\nvalues = 4.5 270\n"
+    "[sensor]\naddress = 7\nid = 13QUIET\nfault = silent\n";
+
+// A workspace under a temporary USERPROFILE, the way the program finds it.
+struct LoggerWorkspace {
+    LoggerWorkspace() {
+        root = home.path() + QStringLiteral("/Documents/Veld/");
+        for (const char* sub : {"Config", "Devices", "LOG"}) QDir().mkpath(root + QLatin1String(sub));
+    }
+    void write(const QString& name, const QByteArray& text) {
+        QFile f(root + name);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+    QProcessEnvironment environment() const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("USERPROFILE"), home.path());
+        return env;
+    }
+    QByteArray log_file() const {
+        QFile f(root + QStringLiteral("LOG/field.csv"));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    QTemporaryDir home;
+    QString root;
+};
+
+void configure(LoggerWorkspace& ws) {
+    ws.write(QStringLiteral("Config/config.xml"),
+             "<!DOCTYPE CoreConfig>\n<main>\n <config PortNo=\"2\" LogInterval=\"5\" Filename=\"field.csv\" "
+             "CommMode=\"0\"/>\n"
+             " <device addr=\"0\" id=\"0I!013VELDINSTTH100 100SN0001\" config=\"th.xml\" "
+             "start=\"D\"/>\n</main>\n");
+    ws.write(QStringLiteral("Devices/th.xml"),
+             "<device><main description=\"TH\" cells=\"2\"/><log cell=\"0\" title=\"T\" cmd=\"aM!\"/>"
+             "<log title=\"RH\"/><log cmd=\"aD0!\"/></device>");
+    ws.write(QStringLiteral("Config/varlist.xml"),
+             "<!DOCTYPE Config>\n<config>\n <var col=\"D\" name=\"Air\" units=\"C\"/>\n"
+             " <var col=\"G\" name=\"AirF\" formula=\"=D*1.8+32\"/>\n</config>\n");
+}
+
+struct Run {
+    int code;
+    QByteArray out;
+};
+
+Run run_logger(const LoggerWorkspace& ws, const QStringList& args, int timeout_ms = 30000) {
+    QProcess p;
+    p.setProcessEnvironment(ws.environment());
+    p.start(qEnvironmentVariable("VELD_LOGGER"), args);
+    if (!p.waitForFinished(timeout_ms)) {
+        p.kill();
+        p.waitForFinished();
+        return {-1, p.readAllStandardOutput()};
+    }
+    return {p.exitCode(), p.readAllStandardOutput() + p.readAllStandardError()};
+}
+
+}  // namespace
+
+class VeldLoggerTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void argumentsAreCheckedBeforeAnythingRuns_data();
+    void argumentsAreCheckedBeforeAnythingRuns();
+    void scanPrintsOneLinePerAnsweringSensor();
+    void logWithCyclesWritesThatManyRecordsAndExits();
+    void cmdPrintsTheAnswerLine();
+    void cmdWithoutAnswerExitsWithThree();
+    void terminationFinishesTheRecordInProgress();
+};
+
+void VeldLoggerTest::argumentsAreCheckedBeforeAnythingRuns_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("code");
+    QTest::newRow("help") << QStringList{"--help"} << 0;
+    QTest::newRow("no command") << QStringList{} << 2;
+    QTest::newRow("unknown command") << QStringList{"dance"} << 2;
+    QTest::newRow("cycles not a number") << QStringList{"log", "--cycles", "x"} << 2;
+    QTest::newRow("cycles zero") << QStringList{"log", "--cycles", "0"} << 2;
+    QTest::newRow("cmd without text") << QStringList{"cmd"} << 2;
+    QTest::newRow("scan with argument") << QStringList{"scan", "now"} << 2;
+}
+
+void VeldLoggerTest::argumentsAreCheckedBeforeAnythingRuns() {
+    QFETCH(QStringList, args);
+    QFETCH(int, code);
+    LoggerWorkspace ws;
+    const Run r = run_logger(ws, args);
+    QCOMPARE(r.code, code);
+    QVERIFY(r.out.contains("Usage: veld-logger"));
+}
+
+void VeldLoggerTest::scanPrintsOneLinePerAnsweringSensor() {
+    LoggerWorkspace ws;
+    SimProcess sim;
+    QVERIFY(sim.start(ws.root, kTwoSensors));
+    const Run r = run_logger(ws, {"scan"});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out.count("scanning address "), 16);
+    QVERIFY2(r.out.endsWith("0 0I!013VELDINSTTH100 100SN0001\n3 3I!313VELDINSTWIND20100SN0003\n"),
+             r.out.constData());
+}
+
+void VeldLoggerTest::logWithCyclesWritesThatManyRecordsAndExits() {
+    LoggerWorkspace ws;
+    configure(ws);
+    SimProcess sim;
+    QVERIFY(sim.start(ws.root, kTwoSensors));
+    const Run r = run_logger(ws, {"log", "--cycles", "2"});
+    QCOMPARE(r.code, 0);
+    QVERIFY(r.out.contains(" : Gathering Data"));
+    const QList<QByteArray> lines = ws.log_file().split('\n');
+    QCOMPARE(lines.size(), 4);  // header, two records, and nothing after the last line end
+    QCOMPARE(lines[0], QByteArray("Record,Date,Time,Air,,,AirF,"));
+    QVERIFY2(lines[1].startsWith("0,") && lines[1].endsWith(",21.500000,45.200001,0.000000,70.699997"),
+             lines[1].constData());
+    QVERIFY(lines[2].startsWith("1,"));
+    QVERIFY(lines[3].isEmpty());
+}
+
+void VeldLoggerTest::cmdPrintsTheAnswerLine() {
+    LoggerWorkspace ws;
+    configure(ws);
+    SimProcess sim;
+    QVERIFY(sim.start(ws.root, kTwoSensors));
+    const Run r = run_logger(ws, {"cmd", "3I!"});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.out.endsWith("\n3I!313VELDINSTWIND20100SN0003\n"), r.out.constData());
+}
+
+void VeldLoggerTest::cmdWithoutAnswerExitsWithThree() {
+    LoggerWorkspace ws;
+    configure(ws);
+    SimProcess sim;
+    QVERIFY(sim.start(ws.root, kTwoSensors));
+    const Run r = run_logger(ws, {"cmd", "7I!"});
+    QCOMPARE(r.code, 3);
+}
+
+void VeldLoggerTest::terminationFinishesTheRecordInProgress() {
+    LoggerWorkspace ws;
+    configure(ws);
+    SimProcess sim;
+    QVERIFY(sim.start(ws.root, kTwoSensors));
+    QProcess p;
+    p.setProcessEnvironment(ws.environment());
+    p.start(qEnvironmentVariable("VELD_LOGGER"), {"log"});
+    QVERIFY(p.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(ws.log_file().count('\n') >= 2, 15000);
+    ::kill(pid_t(p.processId()), SIGTERM);
+    QVERIFY(p.waitForFinished(10000));
+    QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(p.exitCode(), 0);
+    QVERIFY(p.readAllStandardOutput().contains("Stop"));
+    QVERIFY(ws.log_file().endsWith('\n'));
+}
+
+QTEST_GUILESS_MAIN(VeldLoggerTest)
+#include "tst_veld_logger.moc"
