@@ -1,1 +1,194 @@
-// placeholder: being written
+#include "core/posix_serial_link.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+
+namespace {
+
+bool speed_for(int baud, speed_t& speed) {
+    switch (baud) {
+        case 300:
+            speed = B300;
+            return true;
+        case 600:
+            speed = B600;
+            return true;
+        case 1200:
+            speed = B1200;
+            return true;
+        case 2400:
+            speed = B2400;
+            return true;
+        case 4800:
+            speed = B4800;
+            return true;
+        case 9600:
+            speed = B9600;
+            return true;
+        case 19200:
+            speed = B19200;
+            return true;
+        case 38400:
+            speed = B38400;
+            return true;
+        case 57600:
+            speed = B57600;
+            return true;
+        case 115200:
+            speed = B115200;
+            return true;
+        default:
+            return false;
+    }
+}
+
+void make_nonblocking_cloexec(int fd) {
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    ::fcntl(fd, F_SETFD, ::fcntl(fd, F_GETFD) | FD_CLOEXEC);
+}
+
+std::int64_t monotonic_ms() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return std::int64_t(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+}  // namespace
+
+PosixSerialLink::PosixSerialLink() {
+    int ends[2];
+    if (::pipe(ends) == 0) {
+        make_nonblocking_cloexec(ends[0]);
+        make_nonblocking_cloexec(ends[1]);
+        wake_read_ = ends[0];
+        wake_write_ = ends[1];
+    }
+}
+
+PosixSerialLink::~PosixSerialLink() {
+    close();
+    if (wake_read_ >= 0) ::close(wake_read_);
+    if (wake_write_ >= 0) ::close(wake_write_);
+}
+
+OpenResult PosixSerialLink::open(const std::string& name, const LineSettings& settings) {
+    close();
+    OpenResult result;
+    const int fd = ::open(name.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        result.error_code = errno;
+        return result;
+    }
+    // The port is not shared: a second recorder on the same port would steal half the answers.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        ::close(fd);
+        result.error_code = EBUSY;
+        return result;
+    }
+    fd_ = fd;
+    result.opened = true;
+    result.settings_ok = apply_settings(settings);
+    raise_modem_lines();
+    return result;
+}
+
+bool PosixSerialLink::apply_settings(const LineSettings& settings) {
+    speed_t speed;
+    termios tio{};
+    if (!speed_for(settings.baud, speed) || ::tcgetattr(fd_, &tio) != 0) return false;
+    ::cfmakeraw(&tio);
+    tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB);
+#ifdef CRTSCTS
+    tio.c_cflag &= ~CRTSCTS;
+#endif
+    tio.c_cflag |= (settings.data_bits == 7 ? CS7 : CS8) | CREAD | CLOCAL;
+    if (settings.even_parity) tio.c_cflag |= PARENB;
+    tio.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK | ISTRIP | IGNPAR | PARMRK);
+    if (settings.parity_check) tio.c_iflag |= INPCK;
+    // Reads return at once with whatever is waiting, possibly nothing.
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    if (::cfsetispeed(&tio, speed) != 0 || ::cfsetospeed(&tio, speed) != 0) return false;
+    // A pty accepts 7E1 without applying it; the link still works, so that counts as success.
+    return ::tcsetattr(fd_, TCSANOW, &tio) == 0;
+}
+
+void PosixSerialLink::raise_modem_lines() {
+    // Interfaces powered from DTR/RTS need both held on. A pty has no modem lines ("Inappropriate
+    // ioctl"), which is no fault.
+    int lines = TIOCM_DTR | TIOCM_RTS;
+    ::ioctl(fd_, TIOCMBIS, &lines);
+}
+
+void PosixSerialLink::close() {
+    if (fd_ < 0) return;
+    ::close(fd_);
+    fd_ = -1;
+}
+
+bool PosixSerialLink::write_byte(std::uint8_t byte) {
+    if (fd_ < 0) return false;
+    for (;;) {
+        const ssize_t n = ::write(fd_, &byte, 1);
+        if (n == 1) return true;
+        if (n < 0 && errno == EINTR) continue;
+        return false;
+    }
+}
+
+bool PosixSerialLink::read_byte(std::uint8_t& byte) {
+    if (fd_ < 0) return false;
+    for (;;) {
+        const ssize_t n = ::read(fd_, &byte, 1);
+        if (n == 1) return true;
+        if (n < 0 && errno == EINTR) continue;
+        return false;
+    }
+}
+
+void PosixSerialLink::set_break(bool on) {
+    // TIOCSBRK/TIOCCBRK hold the break for exactly as long as the caller waits; tcsendbreak
+    // would give 250 ms or more. On a pty both succeed and nothing crosses.
+    if (fd_ >= 0) ::ioctl(fd_, on ? TIOCSBRK : TIOCCBRK);
+}
+
+bool PosixSerialLink::wait_readable(int timeout_ms) {
+    const std::int64_t deadline = monotonic_ms() + (timeout_ms > 0 ? timeout_ms : 0);
+    pollfd fds[2] = {{wake_read_, POLLIN, 0}, {fd_, POLLIN, 0}};
+    const nfds_t count = fd_ >= 0 ? 2 : 1;
+    if (::poll(fds, count, timeout_ms > 0 ? timeout_ms : 0) <= 0) return false;
+    const bool woken = (fds[0].revents & POLLIN) != 0;
+    if (woken) drain_wake_pipe();
+    if (count < 2) return false;
+    const short port_events = fds[1].revents;
+    if ((port_events & (POLLHUP | POLLERR | POLLNVAL)) == 0) return (port_events & POLLIN) != 0;
+    // The other side hung up (a simulator that ended): the port now polls ready for ever without
+    // data. Wait out the time on the wake pipe alone so the caller's loop does not spin.
+    const std::int64_t left = deadline - monotonic_ms();
+    if (!woken && left > 0 && ::poll(fds, 1, int(left)) > 0) drain_wake_pipe();
+    return false;
+}
+
+void PosixSerialLink::wake() {
+    const char token = 1;
+    if (::write(wake_write_, &token, 1) < 0) {
+        // A full pipe already holds a wake that has not been taken: nothing is lost.
+    }
+}
+
+void PosixSerialLink::drain_wake_pipe() {
+    char buffer[64];
+    while (::read(wake_read_, buffer, sizeof buffer) > 0) {
+    }
+}
+
+std::unique_ptr<SerialLink> make_platform_serial_link() {
+    return std::make_unique<PosixSerialLink>();
+}

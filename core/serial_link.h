@@ -56,3 +56,6 @@ std::unique_ptr<SerialLink> make_platform_serial_link();
 // Device name for COM port number `port`. On Windows "COM<n>:" for 1..9 and "\\.\COM<n>" above.
 // On Linux and macOS "<workspace root>Ports/COM<n>" when that link exists, else "/dev/ttyS<n-1>".
 std::string port_device_name(int port, const std::string& workspace_root);
+
+// The Windows name of COM port number `port` ("COM9:", "\\.\COM10"); pure, so it is testable anywhere.
+std::string windows_port_name(int port);
