@@ -1,1 +1,149 @@
-// placeholder: being written
+#include "core/core_config.h"
+
+#include <QDomDocument>
+#include <QFile>
+#include <QSaveFile>
+#include <QXmlDefaultHandler>
+#include <QXmlInputSource>
+#include <QXmlSimpleReader>
+
+#include "devices/device_list.h"
+#include "variables/column_list.h"
+
+namespace {
+
+// The core keeps the log file name in a buffer of this many characters; longer names are refused.
+constexpr int kMaxFilenameLength = 255;
+// config.xml holds a handful of short elements; a far larger file is not one and is not read.
+constexpr qint64 kMaxConfigBytes = 4 * 1024 * 1024;
+
+bool is_ascii_letter(QChar c) {
+    const ushort u = c.unicode();
+    return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z');
+}
+
+int letter_index(QChar c) {
+    return c.toUpper().unicode() - 'A';
+}
+
+// Column index of a start column written as letters, either case: "D" is 3, "AA" 26, "NK" 374.
+// Two letters count only up to NK; past that, and for a single letter, the first letter alone
+// counts. Text that does not begin with a letter gives column 0.
+int column_from_letters(const QString& text) {
+    if (text.isEmpty() || !is_ascii_letter(text.at(0))) return 0;
+    const int first = letter_index(text.at(0));
+    if (text.size() >= 2 && is_ascii_letter(text.at(1))) {
+        const int second = letter_index(text.at(1));
+        if (first <= 12 || (first == 13 && second <= 10)) return 26 * (first + 1) + second;
+    }
+    return first;
+}
+
+// Decimal integer of an attribute; text that is not a number gives 0.
+int decimal_or_zero(const QString& text) {
+    bool ok = false;
+    const int value = text.toInt(&ok, 10);
+    return ok ? value : 0;
+}
+
+// Content handler of config.xml: `config` sets the core's settings, each `device` restores a slot.
+// Thread: whoever reads the file (the user-interface thread at start-up).
+class CoreConfigReader : public QXmlDefaultHandler {
+  public:
+    CoreConfigReader(CoreSettings& settings, DeviceList& devices) : settings_(settings), devices_(devices) {}
+
+    bool startElement(const QString&, const QString&, const QString& qualified_name,
+                      const QXmlAttributes& attributes) override {
+        if (qualified_name == QLatin1String("config"))
+            read_config(attributes);
+        else if (qualified_name == QLatin1String("device"))
+            read_device(attributes);
+        return true;
+    }
+
+  private:
+    void read_config(const QXmlAttributes& attributes) {
+        const QString port = attributes.value(QStringLiteral("PortNo"));
+        if (!port.isEmpty()) settings_.port = decimal_or_zero(port);
+        const QString interval = attributes.value(QStringLiteral("LogInterval"));
+        if (!interval.isEmpty()) settings_.interval = decimal_or_zero(interval);
+        const QString filename = attributes.value(QStringLiteral("Filename"));
+        if (!filename.isEmpty() && filename.size() <= kMaxFilenameLength) settings_.filename = filename;
+        const QString mode = attributes.value(QStringLiteral("CommMode"));
+        if (!mode.isEmpty()) settings_.comm_mode = decimal_or_zero(mode);
+    }
+
+    void read_device(const QXmlAttributes& attributes) {
+        const QString address = attributes.value(QStringLiteral("addr"));
+        if (address.size() != 1) return;
+        const int slot = devices_.find_address(address.at(0));
+        if (slot < 0) return;
+        const QString identification = attributes.value(QStringLiteral("id"));
+        const QString definition = attributes.value(QStringLiteral("config"));
+        const int start = column_from_letters(attributes.value(QStringLiteral("start")));
+        devices_.update(slot, [&](idev& dev) {
+            dev.identification = identification;
+            dev.definition = definition;
+            dev.scanned = 1;
+            dev.start_column = static_cast<std::uint16_t>(start);
+        });
+    }
+
+    CoreSettings& settings_;
+    DeviceList& devices_;
+};
+
+QDomDocument build_document(const CoreSettings& settings, const DeviceList& devices) {
+    QDomDocument doc(QStringLiteral("CoreConfig"));
+    doc.appendChild(doc.createProcessingInstruction(QStringLiteral("xml"),
+                                                    QStringLiteral("version=\"1.0\" encoding=\"UTF-8\"")));
+    QDomElement root = doc.createElement(QStringLiteral("main"));
+    doc.appendChild(root);
+
+    QDomElement config = doc.createElement(QStringLiteral("config"));
+    config.setAttribute(QStringLiteral("PortNo"), settings.port);
+    config.setAttribute(QStringLiteral("LogInterval"), settings.interval);
+    config.setAttribute(QStringLiteral("Filename"), settings.filename);
+    config.setAttribute(QStringLiteral("CommMode"), settings.comm_mode);
+    root.appendChild(config);
+
+    for (const idev& dev : devices.snapshot()) {
+        QDomElement device = doc.createElement(QStringLiteral("device"));
+        device.setAttribute(QStringLiteral("addr"), dev.address);
+        device.setAttribute(QStringLiteral("id"), dev.identification);
+        device.setAttribute(QStringLiteral("config"), dev.definition);
+        device.setAttribute(QStringLiteral("start"), column_letters(dev.start_column));
+        root.appendChild(device);
+    }
+    return doc;
+}
+
+}  // namespace
+
+void read_core_config(const QString& path, CoreSettings& settings, DeviceList& devices) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return;
+    read_core_config_text(file.read(kMaxConfigBytes), settings, devices);
+}
+
+void read_core_config_text(const QByteArray& xml, CoreSettings& settings, DeviceList& devices) {
+    if (xml.isEmpty()) return;
+    CoreConfigReader handler(settings, devices);
+    QXmlSimpleReader reader;
+    reader.setContentHandler(&handler);
+    reader.setErrorHandler(&handler);
+    QXmlInputSource source;
+    source.setData(xml);
+    // A fault stops the parse; what was read before it stays.
+    reader.parse(&source);
+}
+
+int write_core_config(const QString& path, const CoreSettings& settings, const DeviceList& devices) {
+    const QByteArray text = build_document(settings, devices).toByteArray(1);
+    // Written beside the target and renamed over it, so a crash never leaves half a file.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return -1;
+    // A failed write makes commit() discard the temporary file and keep the old one.
+    file.write(text);
+    return file.commit() ? 0 : -1;
+}

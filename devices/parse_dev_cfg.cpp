@@ -1,1 +1,140 @@
-// placeholder: being written
+#include "devices/parse_dev_cfg.h"
+
+#include <QFile>
+#include <QXmlInputSource>
+#include <QXmlSimpleReader>
+#include <array>
+
+#include "devices/device_list.h"
+
+namespace {
+
+// A definition file is a few kilobytes; anything far larger is not one and is not read.
+constexpr qint64 kMaxDefinitionBytes = 4 * 1024 * 1024;
+
+// Decimal integer of a non-empty attribute; text that is not a number gives 0.
+int decimal_or_zero(const QString& text) {
+    bool ok = false;
+    const int value = text.toInt(&ok, 10);
+    return ok ? value : 0;
+}
+
+// Empties the lists a load replaces; description and cells stay until a main element says otherwise.
+void clear_loaded_lists(idev& dev) {
+    dev.options.clear();
+    dev.log_entries.clear();
+}
+
+QByteArray read_definition_file(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return file.read(kMaxDefinitionBytes);
+}
+
+// Parses into `dev` whose lists were already emptied.
+void parse_into(idev& dev, const QByteArray& xml) {
+    if (xml.isEmpty()) return;
+    parse_dev_cfg handler(&dev);
+    QXmlSimpleReader reader;
+    reader.setContentHandler(&handler);
+    reader.setErrorHandler(&handler);
+    QXmlInputSource source;
+    source.setData(xml);
+    // Elements before a fault have already been handled; the result itself is not reported.
+    reader.parse(&source);
+}
+
+// Moves what a load produced into the shared slot, unless the slot was given another definition
+// while the file was being read (whoever changed it loads it again).
+void publish(idev& shared, idev& loaded) {
+    if (shared.definition != loaded.definition) return;
+    shared.description.swap(loaded.description);
+    shared.cells = loaded.cells;
+    shared.options.swap(loaded.options);
+    shared.log_entries.swap(loaded.log_entries);
+}
+
+}  // namespace
+
+parse_dev_cfg::parse_dev_cfg(idev* dev) : dev_(dev) {}
+
+bool parse_dev_cfg::startElement(const QString&, const QString&, const QString& qualified_name,
+                                 const QXmlAttributes& attributes) {
+    if (dev_ == nullptr) return true;
+    if (qualified_name == QLatin1String("main"))
+        read_main(attributes);
+    else if (qualified_name == QLatin1String("option"))
+        read_option(attributes);
+    else if (qualified_name == QLatin1String("select"))
+        read_select(attributes);
+    else if (qualified_name == QLatin1String("log"))
+        read_log(attributes);
+    return true;
+}
+
+void parse_dev_cfg::read_main(const QXmlAttributes& attributes) {
+    dev_->description = attributes.value(QStringLiteral("description"));
+    dev_->cells = decimal_or_zero(attributes.value(QStringLiteral("cells")));
+}
+
+void parse_dev_cfg::read_option(const QXmlAttributes& attributes) {
+    dev_opt option;
+    option.description = attributes.value(QStringLiteral("description"));
+    option.read_cmd = attributes.value(QStringLiteral("read"));
+    option.write_cmd = attributes.value(QStringLiteral("write"));
+    option.verify_cmd = attributes.value(QStringLiteral("verify"));
+    option.type = attributes.value(QStringLiteral("type"));
+    option.default_value = attributes.value(QStringLiteral("default"));
+    dev_->options.push_back(option);
+}
+
+void parse_dev_cfg::read_select(const QXmlAttributes& attributes) {
+    // A select before any option has nothing to belong to.
+    if (dev_->options.empty()) return;
+    dev_opt& option = dev_->options.back();
+    option.stored_values.append(attributes.value(QStringLiteral("opt")));
+    option.displayed_values.append(attributes.value(QStringLiteral("val")));
+}
+
+void parse_dev_cfg::read_log(const QXmlAttributes& attributes) {
+    log_entry entry;
+    entry.cmd = attributes.value(QStringLiteral("cmd"));
+    entry.title = attributes.value(QStringLiteral("title"));
+    const QString cell = attributes.value(QStringLiteral("cell"));
+    entry.cell = cell.isEmpty() ? -1 : decimal_or_zero(cell);
+    dev_->log_entries.push_back(entry);
+}
+
+void parse_dev_cfg::load(idev& dev, const QString& devices_folder) {
+    clear_loaded_lists(dev);
+    parse_into(dev, read_definition_file(devices_folder + dev.definition));
+}
+
+void parse_dev_cfg::load_from_text(idev& dev, const QByteArray& xml) {
+    clear_loaded_lists(dev);
+    parse_into(dev, xml);
+}
+
+void parse_dev_cfg::load_all(DeviceList& devices, const QString& devices_folder) {
+    // The core may read the slots meanwhile: files are read into a copy, outside the lock.
+    std::array<idev, DeviceList::kSlots> loaded = devices.snapshot();
+    std::array<bool, DeviceList::kSlots> done{};
+    for (int i = 0; i < DeviceList::kSlots; ++i) {
+        if (loaded[i].definition.isEmpty()) continue;
+        load(loaded[i], devices_folder);
+        done[i] = true;
+    }
+    devices.update_all([&](std::array<idev, DeviceList::kSlots>& shared) {
+        for (int i = 0; i < DeviceList::kSlots; ++i) {
+            if (done[i]) publish(shared[i], loaded[i]);
+        }
+    });
+}
+
+void parse_dev_cfg::load_slot(DeviceList& devices, int i, const QString& devices_folder) {
+    if (i < 0 || i >= DeviceList::kSlots) return;
+    idev loaded = devices.slot(i);
+    if (loaded.definition.isEmpty()) return;
+    load(loaded, devices_folder);
+    devices.update(i, [&](idev& shared) { publish(shared, loaded); });
+}
