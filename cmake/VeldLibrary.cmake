@@ -5,15 +5,13 @@ function(veld_acq_library name)
   add_library(${name} STATIC ${ARG_SOURCES})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_LIBS})
-  set(abs "")
+  # Every source and header of the folder (its ui/ subfolder holds the windows and is not part).
+  file(GLOB abs ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   foreach(s IN LISTS ARG_SOURCES)
     get_filename_component(a "${s}" ABSOLUTE)
     list(APPEND abs "${a}")
-    string(REGEX REPLACE "\\.cpp$" ".h" h "${a}")
-    if(EXISTS "${h}")
-      list(APPEND abs "${h}")
-    endif()
   endforeach()
+  list(REMOVE_DUPLICATES abs)
   list(JOIN abs "|" joined)
   add_custom_target(${name}_no_widgets
     COMMAND ${CMAKE_COMMAND} "-DSOURCES=${joined}" -P ${PROJECT_SOURCE_DIR}/cmake/CheckNoWidgets.cmake
