@@ -55,6 +55,8 @@ class LoggingCycleTest : public QObject {
     void intervalOfZeroIsReplacedBySixtySeconds();
     void rebuildDuringACycleWaitsForTheNextCycle();
     void tooManyColumnsIsAColumnErrorAndNoRecord();
+    void longColumnNamesAreReportedAndCut();
+    void importFormTakesTheFirstFieldsFromColumnTexts();
     void currentValuesFileReplacesAPlantedLinkInsteadOfFollowingIt();
 };
 
@@ -262,6 +264,26 @@ void LoggingCycleTest::tooManyColumnsIsAColumnErrorAndNoRecord() {
     QCOMPARE(rig.core->record_number(), 0);
     rig.core->write_record(200, true);
     QCOMPARE(rig.core->record_number(), 1);
+}
+
+void LoggingCycleTest::longColumnNamesAreReportedAndCut() {
+    CoreRig rig;
+    rig.columns.set_name(3, QString(150, QLatin1Char('a')));
+    rig.columns.set_name(4, QString(250, QLatin1Char('b')));
+    rig.core->write_record(4, false);
+    QCOMPARE(rig.console.count(QStringLiteral("Length Error\r\n")), 2);
+    const QByteArray header = lines_of(rig.log_file())[0];
+    QCOMPARE(header, "Record,Date,Time," + QByteArray(150, 'a') + ',' + QByteArray(200, 'b') + ',');
+}
+
+void LoggingCycleTest::importFormTakesTheFirstFieldsFromColumnTexts() {
+    CoreRig rig;
+    rig.core->set_column_value(0, 17.0f);
+    rig.core->set_column_value(1, 20261207.0f);
+    rig.core->set_column_value(2, 1614.0f);
+    rig.core->set_column_value(3, 2.5f);
+    rig.core->write_record(3, true);
+    QCOMPARE(rig.log_file(), QByteArray("Record,Date,Time,,\n17,2.02612e+07,1614,2.500000\n"));
 }
 
 void LoggingCycleTest::currentValuesFileReplacesAPlantedLinkInsteadOfFollowingIt() {
