@@ -1,0 +1,161 @@
+#include "sim/sim_options.h"
+
+#include <QCommandLineParser>
+
+#include "sim/fault_config.h"
+#include "sim/sim_command.h"
+#include "sim/sim_config_reader.h"
+
+extern char** environ;
+
+namespace {
+
+const char kDescription[] =
+    "Simulates SDI-12 sensors behind a single-wire bus interface on a pseudo-terminal, so that "
+    "Veld Recorder can scan, log and set options without hardware.";
+
+const char kPortHelp[] = R"(
+The port
+  veld-sim opens a pseudo-terminal, keeps its slave side open and links
+  <workspace>/Ports/COM<N> to it (Ports/ is made when missing, an old link is replaced).
+  The recorder, set to COM port N, opens that link. Once the link exists veld-sim prints
+  one line on stdout, "veld-sim: COM<N> -> /dev/pts/<k>", and writes the same line to the
+  --ready-file. It runs until SIGINT, SIGTERM or SIGHUP, then removes its link.
+  SIGUSR1 switches all faults off, and on again.
+
+The line
+  Every byte the recorder sends comes back as echo, as a single-wire SDI-12 interface
+  hears its own transmission; the answer follows on the same line, so the recorder reads
+  "0I!013VELDINSTTH100 100SN0001" CR LF. Echo and answers are paced at 1200 baud, one
+  character every 8.33 ms. Received bytes are taken as 7-bit. A pty carries no break, so
+  every SDI-12 command counts as woken. In RS485 mode (--rs485, or "bus = rs485") a
+  command counts only when "%" comes before its address; the "%" is echoed too.
+
+Commands (a is the sensor's address; every answer ends in CR LF)
+  a!                    a
+  aI!                   a + identification
+  aM!, aM1! .. aM9!     atttn; when ttt > 0 the service request a CR LF follows
+                        ttt seconds after the answer
+  aC!, aC1! .. aC9!     atttnn (concurrent: no service request)
+  aD0! .. aD9!          a + the values of the last measurement, sign first
+                        ("0+21.50+45.2"); D0 holds as many as fit in 35 characters
+                        (75 after aC), the rest follow in D1, D2, ...; a line past the
+                        last, or before any measurement, is a alone
+  aAb!                  b; the sensor answers at b from now on (not saved). Refused
+                        without answer when another sensor has b.
+  aXR<NAME>!            a + the option's value
+  aXW<NAME>=<value>!    stores the value, answers a + value
+  Anything else, or a command for an address without sensor: no answer.
+  A measurement is never aborted: its service request comes even when other commands
+  are sent meanwhile. The line has one transmitter, so output never overlaps: the echo
+  of a command sent while a late answer or a service request is pending comes after it.
+
+)";
+
+}  // namespace
+
+std::string default_workspace_root() {
+    for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+        const QString text = QString::fromLocal8Bit(*entry);
+        if (text.contains(QLatin1String("USERPROFILE"))) {
+            QString root = text.mid(text.indexOf(QLatin1Char('=')) + 1) + QStringLiteral("/Documents/Veld/");
+            root.replace(QLatin1Char('\\'), QLatin1Char('/'));
+            return root.toStdString();
+        }
+    }
+    for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+        const QString text = QString::fromLocal8Bit(*entry);
+        if (text.startsWith(QLatin1String("HOME=")) && text.size() > 5)
+            return (text.mid(5) + QStringLiteral("/Documents/Veld/")).toStdString();
+    }
+    return "./";
+}
+
+namespace {
+
+struct ParserSetup {
+    QCommandLineParser parser;
+    QCommandLineOption help{{"h", "help"}, "Shows this help."};
+    QCommandLineOption workspace{"workspace",
+                                 "The recorder's workspace folder (default: " +
+                                     QString::fromStdString(default_workspace_root()) + ").",
+                                 "dir"};
+    QCommandLineOption port{"port", "COM port number N, 1 to 98 (default 2).", "n", "2"};
+    QCommandLineOption config{"config", "The sensors (default: the built-in demo sensors).", "file"};
+    QCommandLineOption rs485{"rs485", "RS485 mode: commands start with \"%\"."};
+    QCommandLineOption log{"log", "Prints each command and its answer on stderr."};
+    QCommandLineOption ready_file{"ready-file", "Written with the ready line once the link exists.", "file"};
+    QCommandLineOption fault{
+        "fault",
+        QString("Faults for all sensors, overriding the configuration, comma-separated: ") +
+            FaultConfig::kind_names() + ".",
+        "list"};
+    QCommandLineOption late_ms{"late-ms", "Delay of the late fault for all sensors.", "ms"};
+    QCommandLineOption other_address{"other-address", "Address of the other-address fault for all sensors.",
+                                     "a"};
+
+    ParserSetup() {
+        parser.setApplicationDescription(kDescription);
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        parser.addOptions(
+            {help, workspace, port, config, rs485, log, ready_file, fault, late_ms, other_address});
+    }
+};
+
+}  // namespace
+
+SimOptionsParser::Outcome SimOptionsParser::parse(const QStringList& arguments, SimOptions* options,
+                                                  std::string* message) {
+    ParserSetup setup;
+    QCommandLineParser& parser = setup.parser;
+    if (!parser.parse(arguments)) {
+        *message = parser.errorText().toStdString();
+        return Outcome::Error;
+    }
+    if (parser.isSet(setup.help)) return Outcome::Help;
+    if (!parser.positionalArguments().isEmpty()) {
+        *message = "unexpected argument " + parser.positionalArguments().first().toStdString();
+        return Outcome::Error;
+    }
+    options->workspace = parser.isSet(setup.workspace) ? parser.value(setup.workspace).toStdString()
+                                                       : default_workspace_root();
+    bool number = false;
+    options->port = parser.value(setup.port).toInt(&number);
+    if (!number || options->port < 1 || options->port > 98) {
+        *message = "--port takes a number from 1 to 98";
+        return Outcome::Error;
+    }
+    options->config_path = parser.value(setup.config).toStdString();
+    options->rs485 = parser.isSet(setup.rs485);
+    options->log = parser.isSet(setup.log);
+    options->ready_file = parser.value(setup.ready_file).toStdString();
+    if (parser.isSet(setup.fault)) {
+        options->faults = parser.value(setup.fault).toStdString();
+        FaultConfig check;
+        if (!check.set_kinds(options->faults, message)) return Outcome::Error;
+        if (options->faults.empty()) options->faults = "none";
+    }
+    if (parser.isSet(setup.late_ms)) {
+        options->late_ms = parser.value(setup.late_ms).toInt(&number);
+        if (!number || options->late_ms < 0 || options->late_ms > 600000) {
+            *message = "--late-ms takes a number of milliseconds from 0 to 600000";
+            return Outcome::Error;
+        }
+    }
+    if (parser.isSet(setup.other_address)) {
+        const std::string address = parser.value(setup.other_address).toStdString();
+        if (address.size() != 1 || !is_sdi12_address(address[0])) {
+            *message = "--other-address takes one character 0-9, a-z or A-Z";
+            return Outcome::Error;
+        }
+        options->other_address = address[0];
+    }
+    return Outcome::Run;
+}
+
+std::string SimOptionsParser::help_text() {
+    ParserSetup setup;
+    return setup.parser.helpText().toStdString() + kPortHelp + sim_config_format_help() +
+           "\nWithout --config veld-sim emulates the demo sensors (0, 1 and 3) of\n"
+           "examples/workspace/sim.conf, built in.\n";
+}
