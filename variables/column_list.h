@@ -18,7 +18,7 @@ struct column_record {
     QString label;  // variable label from the associated device definition
     QString formula;
     double value = 0.0;
-    QString value_text;  // %g with 6 significant digits; empty until a value is stored
+    QString value_text;            // %g with 6 significant digits; empty until a value is stored
     std::array<QString, 4> alarm;  // Alarm Low, Alarm High, Alert Low, Alert High
 };
 
@@ -27,7 +27,7 @@ struct column_record {
 // through this object and its lock.
 // Thread: any.
 class ColumnList {
-public:
+  public:
     static constexpr int kDefaultCount = 255;
     static constexpr int kRecordColumn = 0, kDateColumn = 1, kTimeColumn = 2, kFirstDataColumn = 3;
 
@@ -55,12 +55,18 @@ public:
     void set_alarm(int i, int slot, const QString& text);
     void clear_labels();
 
-    double value(int i) const;       // 0 beyond the list
+    double value(int i) const;        // 0 beyond the list
     QString value_text(int i) const;  // "0" beyond the list
     // Stores value and value text together; an index beyond the list is ignored.
     void set_value(int i, double v);
     // Values of columns [0, count) as 32-bit floats in one locked copy (0 beyond the list).
     std::vector<float> values_f(int count) const;
+    // The same into out[0..count), without allocating (the formula pass copies every cycle).
+    void copy_values_f(float* out, int count) const;
+
+    // Held by run_formulas for a whole pass, so that two passes over this list never overlap.
+    // Taken before the list's own lock, never while holding it.
+    std::mutex& formula_pass_mutex() { return pass_mutex_; }
 
     // Runs f(const std::vector<column_record>&) under the lock, for bulk reads (tables, files).
     template <class F>
@@ -78,9 +84,12 @@ public:
     // %g style text of a value with 6 significant digits (1234567 gives 1.23457e+06).
     static QString format_value(double v);
 
-private:
+  private:
     bool inside(int i) const { return i >= 0 && i < int(records_.size()); }
+    QString text_of(int i, QString column_record::*field) const;
+    void set_text(int i, QString column_record::*field, const QString& text);
 
     mutable std::mutex mutex_;
+    std::mutex pass_mutex_;
     std::vector<column_record> records_;
 };

@@ -7,7 +7,7 @@ class ColumnList;
 // of the record being built.
 // Thread: called on the acquisition thread that runs the pass.
 class ColumnSink {
-public:
+  public:
     virtual ~ColumnSink() = default;
     virtual void set_column_value(int index, float value) = 0;
     virtual void mark_column(int kind, int index) = 0;

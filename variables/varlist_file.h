@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class ColumnList;
+
+// "varlist.xml": the user's texts of every column (DOCTYPE "Config", root "config", one "var" per
+// column with col, name, units, formula, user1, alarm0..alarm3). Values are not stored.
+// The caller passes workspace_path("varlist.xml", kFolderConfig).
+
+// Reads the file into the list (see parse_vars_cfg for the rules). A missing, unreadable or
+// malformed file is not reported: what was applied before the fault stays, the rest is unchanged.
+// Returns the number of elements applied.
+int read_varlist(ColumnList& columns, const QString& path);
+// The same from a document in memory.
+int read_varlist_data(ColumnList& columns, const QByteArray& document);
+
+// Writes the whole list, replacing the file only once it is complete. Characters that XML cannot
+// carry (control characters other than tab, CR and LF) are left out so the file reads back whole.
+// Returns 0, or -1 when the file cannot be written.
+int write_varlist(const ColumnList& columns, const QString& path);
+// The document write_varlist writes.
+QByteArray varlist_document(const ColumnList& columns);
