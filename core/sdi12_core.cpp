@@ -69,10 +69,10 @@ void sdi12_core::apply_pending_requests() {
             requests_.pop_front();
         }
         change();
-        {
-            std::lock_guard<std::mutex> lock(request_mutex_);
-            ++requests_done_;
-        }
+        // Notified under the lock, so that whoever takes the lock later sees the condition
+        // variable's last use (it is destroyed with the core).
+        std::lock_guard<std::mutex> lock(request_mutex_);
+        ++requests_done_;
         request_cv_.notify_all();
     }
 }
@@ -108,6 +108,7 @@ void sdi12_core::run() {
         worker_running_ = false;
     }
     apply_pending_requests();  // changes asked for while stopping still happen, on this thread
+    std::lock_guard<std::mutex> lock(request_mutex_);
     request_cv_.notify_all();
 }
 
@@ -119,6 +120,8 @@ void sdi12_core::shut_down() {
     request_cv_.notify_all();
     link_.wake();
     wait();
+    // The worker's last touch of the lock and the condition variable happens before this.
+    std::lock_guard<std::mutex> lock(request_mutex_);
 }
 
 // ---- stepping -------------------------------------------------------------------------------
@@ -469,5 +472,29 @@ QString sdi12_core::status_text(int code) const {
 }
 
 void sdi12_core::print(const QString& text, bool raw) {
-    emit printline(raw ? text : text + QStringLiteral("\r\n"));
+    QString line = raw ? text : text + QStringLiteral("\r\n");
+    if (QThread::currentThread() == thread()) {
+        flush_console();  // what the worker printed before comes first
+        emit printline(line);
+        return;
+    }
+    // The worker hands its text over through this queue and the owner's thread emits it: the
+    // string then never has owners on two threads at once.
+    bool was_empty;
+    {
+        std::lock_guard<std::mutex> lock(console_mutex_);
+        was_empty = console_queue_.empty();
+        console_queue_.push_back(std::move(line));
+    }
+    // Invoked by name: a functor would be a reference-counted object shared by both threads.
+    if (was_empty) QMetaObject::invokeMethod(this, "flush_console", Qt::QueuedConnection);
+}
+
+void sdi12_core::flush_console() {
+    std::deque<QString> lines;
+    {
+        std::lock_guard<std::mutex> lock(console_mutex_);
+        lines.swap(console_queue_);
+    }
+    for (const QString& line : lines) emit printline(line);
 }

@@ -79,6 +79,8 @@ class sdi12_core : public QThread, public ColumnSink {
 
     // Prints a console text: raw texts pass unchanged, all others get "\r\n".
     void print(const QString& text, bool raw = false);
+    // Emits what the worker printed; runs on the thread the core object belongs to.
+    Q_INVOKABLE void flush_console();
 
     // One step of the current mode (the worker calls it; tests call it in virtual time).
     void step();
@@ -147,6 +149,9 @@ class sdi12_core : public QThread, public ColumnSink {
     bool worker_running_ = false;
 
     std::mutex option_mutex_;
+
+    std::mutex console_mutex_;
+    std::deque<QString> console_queue_;  // printed on the worker, emitted on the owner's thread
     RecordCursor cursor_;
 
     mutable std::mutex record_mutex_;  // record number and times; the record writer's order

@@ -22,7 +22,8 @@ class SimProcess {
         if (!f.open(QIODevice::WriteOnly) || f.write(config) != config.size()) return false;
         f.close();
         link_ = root + QStringLiteral("Ports/COM%1").arg(port);
-        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        // Its output stays with this process: a crashed test leaves no simulator holding CTest's pipes.
+        process_.setProcessChannelMode(QProcess::SeparateChannels);
         process_.start(program, {QStringLiteral("--workspace"), root, QStringLiteral("--port"),
                                  QString::number(port), QStringLiteral("--config"), config_path});
         if (!process_.waitForStarted(5000)) return false;
