@@ -1,0 +1,32 @@
+// Veld Recorder: the entry point. It builds the long-lived objects the windows and the acquisition
+// core share, runs the main window's event loop and shuts the core down after it.
+
+#include <QApplication>
+#include <memory>
+
+#include "app/mainwindow.h"
+#include "core/clock.h"
+#include "core/sdi12_core.h"
+#include "core/serial_link.h"
+#include "core/workspace.h"
+#include "devices/device_list.h"
+#include "variables/column_list.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+
+    SystemClock clock;
+    const std::unique_ptr<SerialLink> link = make_platform_serial_link();
+    ColumnList columns;
+    DeviceList devices;
+    sdi12_core core(columns, devices, *link, clock, workspace_root());
+
+    int result = 0;
+    {
+        MainWindow window(core, columns, devices);
+        window.show();
+        result = app.exec();
+    }
+    core.shut_down();
+    return result;
+}

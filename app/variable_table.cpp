@@ -1,0 +1,73 @@
+#include "app/variable_table.h"
+
+#include <QHeaderView>
+#include <QSignalBlocker>
+#include <QTableWidget>
+
+#include "app/column_widths.h"
+#include "variables/column_list.h"
+
+namespace variable_table {
+namespace {
+
+void set_text(QTableWidget& table, int row, int column, const QString& text, bool editable) {
+    QTableWidgetItem* item = table.item(row, column);
+    if (!item) {
+        item = new QTableWidgetItem;
+        table.setItem(row, column, item);
+    }
+    item->setText(text);
+    item->setFlags(editable ? item->flags() | Qt::ItemIsEditable : item->flags() & ~Qt::ItemIsEditable);
+}
+
+QString text_of(const QTableWidget& table, int row, int column) {
+    const QTableWidgetItem* item = table.item(row, column);
+    return item ? item->text() : QString();
+}
+
+}  // namespace
+
+void fill(QTableWidget& table, const ColumnList& columns) {
+    const QSignalBlocker quiet(table);
+    // The default size is clamped to the minimum, so the minimum goes first.
+    table.verticalHeader()->setMinimumSectionSize(
+        qMin(kRowHeight, table.verticalHeader()->minimumSectionSize()));
+    table.verticalHeader()->setDefaultSectionSize(kRowHeight);
+    table.setRowCount(kRows);
+    columns.read_all([&](const std::vector<column_record>& records) {
+        for (int row = 0; row < kRows; ++row) {
+            const bool listed = row < int(records.size());
+            const column_record empty;
+            const column_record& r = listed ? records[row] : empty;
+            set_text(table, row, kLetters, r.letters, false);
+            set_text(table, row, kVariable, r.label, false);
+            set_text(table, row, kName, r.name, listed);
+            set_text(table, row, kUnits, r.units, listed);
+            set_text(table, row, kCurrent, listed ? r.value_text : QStringLiteral("0"), false);
+        }
+    });
+}
+
+void refresh_current(QTableWidget& table, const ColumnList& columns) {
+    const QSignalBlocker quiet(table);
+    columns.read_all([&](const std::vector<column_record>& records) {
+        for (int row = 0; row < table.rowCount(); ++row) {
+            const QString text = row < int(records.size()) ? records[row].value_text : QStringLiteral("0");
+            set_text(table, row, kCurrent, text, false);
+        }
+    });
+}
+
+void store_edit(const QTableWidget& table, ColumnList& columns, int row, int column) {
+    if (row < 0 || row >= columns.size()) return;
+    if (column == kName) columns.set_name(row, text_of(table, row, column));
+    if (column == kUnits) columns.set_units(row, text_of(table, row, column));
+}
+
+void fit_columns(QTableWidget& table) {
+    const auto widths =
+        column_widths::weighted(table.viewport()->width(), column_widths::kVariableListWeights);
+    for (int c = 0; c < int(widths.size()); ++c) table.setColumnWidth(c, widths[c]);
+}
+
+}  // namespace variable_table

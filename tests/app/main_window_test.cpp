@@ -1,0 +1,521 @@
+// The main window end to end over a real acquisition core on an in-memory port: deferred start-up,
+// menus, the device and Variable List tables, and the commands that exist so far.
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QSplashScreen>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/column_widths.h"
+#include "variables/varlist_file.h"
+#include "window_rig.h"
+
+namespace {
+
+QString cell(QTableWidget* table, int row, int column) {
+    const QTableWidgetItem* item = table->item(row, column);
+    return item ? item->text() : QStringLiteral("<no item>");
+}
+
+QStringList action_names(const QList<QAction*>& actions) {
+    QStringList names;
+    for (QAction* a : actions) {
+        if (a->isSeparator()) continue;
+        names << (a->menu() ? a->menu()->objectName() : a->objectName());
+    }
+    return names;
+}
+
+QSplashScreen* visible_splash() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* splash = qobject_cast<QSplashScreen*>(w); splash && splash->isVisible()) return splash;
+    }
+    return nullptr;
+}
+
+QLabel* status_label(MainWindow& window) {
+    const auto labels = window.statusBar()->findChildren<QLabel*>();
+    for (QLabel* label : labels) {
+        if (!label->text().isEmpty()) return label;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+// Receives the URLs the window asks the desktop to open.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+  public:
+    QList<QUrl> urls;
+  public slots:
+    void open(const QUrl& url) { urls << url; }
+};
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> home_;
+    QString workspace() const { return home_->path() + QStringLiteral("/Documents/Veld/"); }
+
+  private slots:
+    void init() {
+        home_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(home_->isValid());
+        qputenv("USERPROFILE", QFile::encodeName(home_->path()));
+    }
+    void cleanup() { home_.reset(); }
+
+    void interfaceIsBuiltOnTheFirstTickNotBefore() {
+        WindowRig rig;
+        QSignalSpy console(&rig.core, &sdi12_core::printline);
+        QVERIFY(!rig.started());
+        QVERIFY(!rig.core.isRunning());
+        QTRY_VERIFY(rig.started());
+        QVERIFY(rig.core.isRunning());
+        QVERIFY(!console.isEmpty());
+        QCOMPARE(console.first().first().toString(), QStringLiteral("Hello World\r\n"));
+    }
+
+    void windowIsTitledAndTheStatusBarShowsTheVersion() {
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        QCOMPARE(rig.window->objectName(), QStringLiteral("MainWindow"));
+        QCOMPARE(rig.window->windowTitle(), QStringLiteral("Veld Recorder"));
+        QLabel* label = status_label(*rig.window);
+        QVERIFY(label);
+        QVERIFY2(label->text().contains(QStringLiteral("Veld Recorder")), qPrintable(label->text()));
+        QVERIFY2(label->text().contains(QStringLiteral("Ver. 1302.005")), qPrintable(label->text()));
+        QVERIFY(rig.find<QWidget>("mainToolBar"));
+        QVERIFY(rig.find<QWidget>("menuBar"));
+        QVERIFY(rig.find<QWidget>("statusBar"));
+    }
+
+    void tabsComeInTheirOrderWithTheirTables() {
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        auto* tabs = rig.find<QTabWidget>("tabWidget");
+        const QStringList pages{"tab", "tab_3", "tab_2", "tab_4"};
+        const QStringList titles{"Device List", "Variable List", "Formulas", "Alarm Levels"};
+        const QStringList tables{"device_table", "columnTable", "formulaTable", "alarmTable"};
+        QCOMPARE(tabs->count(), 4);
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(tabs->widget(i)->objectName(), pages[i]);
+            QCOMPARE(tabs->tabText(i), titles[i]);
+            QVERIFY(tabs->widget(i)->findChild<QTableWidget*>(tables[i]));
+        }
+        QCOMPARE(rig.find<QLabel>("label")->text(), QStringLiteral("List of devices"));
+        QVERIFY(rig.find<QTableWidget>("device_table")->horizontalHeader()->isSortIndicatorShown());
+    }
+
+    void tablesHaveTheirHeaders_data() {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QStringList>("headers");
+        QTest::newRow("devices") << "device_table"
+                                 << QStringList{"A", "ID String", "Configuration", "Cells", "Edit", "Edit"};
+        QTest::newRow("variables") << "columnTable"
+                                   << QStringList{"Col", "Variable", "Name", "Units", "Current"};
+        QTest::newRow("formulas") << "formulaTable" << QStringList{"Col", "Variable", "Name", "formula"};
+        QTest::newRow("alarms") << "alarmTable"
+                                << QStringList{"Col", "Alarm Low", "Alarm High", "Alert Low", "Alert High"};
+    }
+    void tablesHaveTheirHeaders() {
+        QFETCH(QString, table);
+        QFETCH(QStringList, headers);
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        auto* widget = rig.window->findChild<QTableWidget*>(table);
+        QVERIFY(widget);
+        QCOMPARE(widget->columnCount(), headers.size());
+        for (int c = 0; c < headers.size(); ++c)
+            QCOMPARE(widget->horizontalHeaderItem(c)->text(), headers[c]);
+    }
+
+    void menusHoldTheirActionsInOrder_data() {
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("actions");
+        QTest::newRow("Veld") << "menuQ_Log"
+                              << "Veld"
+                              << QStringList{"actionComPort",
+                                             "actionScan_for_devices",
+                                             "actionStart_Logging_2",
+                                             "actionStop_Logging",
+                                             "actionChange_Address",
+                                             "actionManualCommand",
+                                             "actionAuto_Assign",
+                                             "actionSave",
+                                             "actionGSM",
+                                             "actionImport_Export"};
+        QTest::newRow("View") << "menuView"
+                              << "View" << QStringList{"actionLCD",       "actionChart",   "actionChart_2",
+                                                       "actionChart_3",   "actionChart_4", "actionConsole",
+                                                       "menuLCD_Panels_2"};
+        QTest::newRow("LCD Panels") << "menuLCD_Panels_2"
+                                    << "LCD Panels"
+                                    << QStringList{"actionLCD_21", "actionLCD_22", "actionLCD_23",
+                                                   "actionLCD_24"};
+        QTest::newRow("Edit") << "menuEdit"
+                              << "Edit"
+                              << QStringList{"actionCopy", "actionPaste", "actionCut", "actionClear"};
+        QTest::newRow("Help") << "menuHelp"
+                              << "Help" << QStringList{"actionContents", "actionAbout"};
+    }
+    void menusHoldTheirActionsInOrder() {
+        QFETCH(QString, menu);
+        QFETCH(QString, title);
+        QFETCH(QStringList, actions);
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        auto* widget = rig.window->findChild<QMenu*>(menu);
+        QVERIFY(widget);
+        QCOMPARE(widget->title(), title);
+        QCOMPARE(action_names(widget->actions()), actions);
+    }
+
+    void menuBarShowsTheFourMenusInOrder() {
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        QCOMPARE(action_names(rig.window->menuBar()->actions()),
+                 (QStringList{"menuQ_Log", "menuView", "menuEdit", "menuHelp"}));
+    }
+
+    void actionsCarryTheirTextsAndShortcuts_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shortcut");
+        const char* rows[][3] = {
+            {"actionComPort", "Configuration", ""},
+            {"actionScan_for_devices", "Scan for devices", ""},
+            {"actionStart_Logging_2", "Start Logging", ""},
+            {"actionStop_Logging", "Stop Logging", ""},
+            {"actionChange_Address", "Change Address", ""},
+            {"actionManualCommand", "ManualCommand", ""},
+            {"actionAuto_Assign", "Auto Assign", ""},
+            {"actionSave", "Save", ""},
+            {"actionGSM", "GSM", ""},
+            {"actionImport_Export", "Import/Export", ""},
+            {"actionLCD", "LCD", ""},
+            {"actionChart", "Chart 1", ""},
+            {"actionChart_2", "Chart 2", ""},
+            {"actionChart_3", "Chart 3", ""},
+            {"actionChart_4", "Chart 4", ""},
+            {"actionConsole", "Console", ""},
+            {"actionLCD_21", "LCD 1", ""},
+            {"actionLCD_22", "LCD 2", ""},
+            {"actionLCD_23", "LCD 3", ""},
+            {"actionLCD_24", "LCD 4", ""},
+            {"actionCopy", "Copy", "Ctrl+C"},
+            {"actionPaste", "Paste", "Ctrl+V"},
+            {"actionCut", "Cut", "Ctrl+X"},
+            {"actionClear", "Clear", "Del"},
+            {"actionContents", "Veld Help", ""},
+            {"actionAbout", "About", ""},
+            // Actions that no menu shows.
+            {"actionManual_Entry", "Manual Entry", ""},
+            {"actionLoggingConfiguration", "Logging Configuration", ""},
+            {"actionView_Console", "View Console", ""},
+            {"actionEdit_Options", "Edit Options", ""},
+            {"actionClear_Titles", "Clear Titles", ""},
+            {"actionLCD_1", "LCD 1", ""},
+            {"actionLCD2", "LCD 2", ""},
+            {"actionLCD_3", "LCD 3", ""},
+            {"actionLCD_4", "LCD 4", ""},
+        };
+        for (const auto& r : rows) QTest::newRow(r[0]) << r[0] << r[1] << r[2];
+    }
+    void actionsCarryTheirTextsAndShortcuts() {
+        QFETCH(QString, action);
+        QFETCH(QString, text);
+        QFETCH(QString, shortcut);
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        auto* a = rig.window->findChild<QAction*>(action);
+        QVERIFY(a);
+        QCOMPARE(a->text(), text);
+        QCOMPARE(a->shortcut().toString(), shortcut);
+    }
+
+    void splashShowsThePictureThenFadesAway() {
+        WindowRig rig;
+        QSplashScreen* splash = visible_splash();
+        QVERIFY(splash);
+        QCOMPARE(splash->pixmap().size(), QSize(400, 300));
+        // Thirty ticks of 100 ms, then the splash is gone and the window stays.
+        QTRY_VERIFY_WITH_TIMEOUT(visible_splash() == nullptr, 20000);
+        QVERIFY(rig.window->isVisible());
+    }
+
+    void changeAddressStartsDisabled() {
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        QVERIFY(!rig.find<QAction>("actionChange_Address")->isEnabled());
+    }
+
+    void variableListIsReadFromTheWorkspaceAtStartUp() {
+        ColumnList saved;
+        saved.set_name(3, QStringLiteral("AirTemp"));
+        saved.set_units(3, QStringLiteral("degC"));
+        QVERIFY(QDir().mkpath(workspace() + QStringLiteral("Config")));
+        QCOMPARE(write_varlist(saved, workspace() + QStringLiteral("Config/varlist.xml")), 0);
+
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        auto* table = rig.find<QTableWidget>("columnTable");
+        QCOMPARE(table->rowCount(), 257);
+        QCOMPARE(cell(table, 3, 0), QStringLiteral("D"));
+        QCOMPARE(cell(table, 3, 2), QStringLiteral("AirTemp"));
+        QCOMPARE(cell(table, 3, 3), QStringLiteral("degC"));
+        QCOMPARE(cell(table, 0, 2), rig.columns.name(0));
+        QCOMPARE(cell(table, 254, 0), QStringLiteral("IU"));
+        QCOMPARE(cell(table, 255, 0), QString());
+        QCOMPARE(cell(table, 256, 4), QStringLiteral("0"));
+        QCOMPARE(table->rowHeight(10), 20);
+    }
+
+    void onlyNameAndUnitsAreEditable() {
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        auto* table = rig.find<QTableWidget>("columnTable");
+        for (int c = 0; c < 5; ++c) {
+            const bool editable = table->item(7, c)->flags() & Qt::ItemIsEditable;
+            QCOMPARE(editable, c == 2 || c == 3);
+        }
+        QVERIFY(!(table->item(255, 2)->flags() & Qt::ItemIsEditable));
+    }
+
+    void editingNameOrUnitsStoresItInTheColumnList_data() {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("column");
+        QTest::newRow("name of D") << 3 << 2;
+        QTest::newRow("units of E") << 4 << 3;
+        QTest::newRow("name of A") << 0 << 2;
+        QTest::newRow("units of IU") << 254 << 3;
+    }
+    void editingNameOrUnitsStoresItInTheColumnList() {
+        QFETCH(int, row);
+        QFETCH(int, column);
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        auto* table = rig.find<QTableWidget>("columnTable");
+        table->item(row, column)->setText(QStringLiteral("typed 12.5"));
+        const QString stored = column == 2 ? rig.columns.name(row) : rig.columns.units(row);
+        QCOMPARE(stored, QStringLiteral("typed 12.5"));
+    }
+
+    void editsOfOtherCellsAndSpareRowsAreNotStored() {
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        auto* table = rig.find<QTableWidget>("columnTable");
+        const QString label_before = rig.columns.label(3);
+        table->item(3, 1)->setText(QStringLiteral("not a label"));
+        table->item(3, 4)->setText(QStringLiteral("99"));
+        table->item(255, 2)->setText(QStringLiteral("spare"));
+        table->item(256, 3)->setText(QStringLiteral("spare"));
+        QCOMPARE(rig.columns.label(3), label_before);
+        QCOMPARE(rig.columns.size(), 255);
+    }
+
+    void kEditTagsStoreNameOrUnits() {
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        rig.window->on_column_edit_changed(5 << 8 | 2, QStringLiteral("Rain"));
+        rig.window->on_column_edit_changed(5 << 8 | 3, QStringLiteral("mm"));
+        rig.window->on_column_edit_changed(6 << 8 | 4, QStringLiteral("ignored"));
+        rig.window->on_column_edit_changed(300 << 8 | 2, QStringLiteral("beyond"));
+        QCOMPARE(rig.columns.name(5), QStringLiteral("Rain"));
+        QCOMPARE(rig.columns.units(5), QStringLiteral("mm"));
+        QCOMPARE(rig.columns.name(6), QString());
+        QCOMPARE(rig.columns.units(6), QString());
+    }
+
+    void deviceTableShowsScannedSlotsAfterADeviceListChange() {
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        auto* table = rig.find<QTableWidget>("device_table");
+        QCOMPARE(table->rowCount(), 0);
+        rig.devices.update(1, [](idev& d) {
+            d.scanned = 1;
+            d.identification.clear();
+        });
+        rig.devices.update(3, [](idev& d) {
+            d.scanned = 1;
+            d.identification = QStringLiteral("3I!313VELDINSTWIND20100SN0003\r");
+            d.description = QStringLiteral("Wind sensor");
+            d.start_column = 8;
+            d.end_column = 9;
+        });
+        emit rig.core.devlist_changed();
+        QTRY_COMPARE(table->rowCount(), 4);
+        QCOMPARE(cell(table, 3, 0), QStringLiteral("3"));
+        QCOMPARE(cell(table, 3, 1), QStringLiteral("3I!313VELDINSTWIND20100SN0003"));
+        QCOMPARE(cell(table, 3, 2), QStringLiteral("Wind sensor"));
+        QCOMPARE(cell(table, 3, 3), QStringLiteral("I..J"));
+        QCOMPARE(cell(table, 1, 0), QStringLiteral("1"));
+        QCOMPARE(cell(table, 1, 1), QString());
+        QCOMPARE(cell(table, 1, 2), QString());
+        QCOMPARE(cell(table, 1, 3), QString());
+        QVERIFY(table->item(0, 0) == nullptr);  // not scanned: untouched
+        QVERIFY(table->item(2, 0) == nullptr);
+        QVERIFY(!(table->item(3, 1)->flags() & Qt::ItemIsEditable));
+        QVERIFY(!rig.find<QAction>("actionChange_Address")->isEnabled());
+    }
+
+    void changeAddressIsEnabledOnceEverySlotIsScanned() {
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        auto* change = rig.find<QAction>("actionChange_Address");
+        rig.devices.update_all([](auto& all) {
+            for (idev& d : all) d.scanned = 1;
+        });
+        emit rig.core.devlist_changed();
+        QTRY_VERIFY(change->isEnabled());
+        QCOMPARE(rig.find<QTableWidget>("device_table")->rowCount(), 16);
+    }
+
+    void currentValuesAreRefreshedAfterEachCycle() {
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        auto* table = rig.find<QTableWidget>("columnTable");
+        QSignalSpy processed(rig.window.get(), &MainWindow::end_of_processing);
+        rig.columns.set_value(3, 1234567.0);
+        rig.columns.set_value(4, 21.5);
+        emit rig.core.end_of_log();
+        QTRY_COMPARE(processed.count(), 1);
+        QCOMPARE(cell(table, 3, 4), QStringLiteral("1.23457e+06"));
+        QCOMPARE(cell(table, 4, 4), QStringLiteral("21.5"));
+        QCOMPARE(cell(table, 256, 4), QStringLiteral("0"));
+
+        rig.columns.set_value(4, -3.25);
+        emit rig.window->dummy_end_of_log();
+        QTRY_COMPARE(processed.count(), 2);
+        QCOMPARE(cell(table, 4, 4), QStringLiteral("-3.25"));
+    }
+
+    void deviceTableColumnsFitItsViewport() {
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        rig.window->resize(1000, 600);
+        auto* table = rig.find<QTableWidget>("device_table");
+        auto fitted = [table] {
+            const auto widths = column_widths::device_table(table->viewport()->width());
+            for (int c = 0; c < 6; ++c)
+                if (table->columnWidth(c) != widths[c]) return false;
+            return true;
+        };
+        QTRY_VERIFY(table->viewport()->width() > 670);  // the layout has followed the resize
+        QTRY_VERIFY2(fitted(), qPrintable(QStringLiteral("viewport %1: %2 %3 %4 %5")
+                                              .arg(table->viewport()->width())
+                                              .arg(table->columnWidth(0))
+                                              .arg(table->columnWidth(1))
+                                              .arg(table->columnWidth(2))
+                                              .arg(table->columnWidth(3))));
+        QCOMPARE(table->columnWidth(4), 50);
+        QVERIFY(table->columnWidth(2) > table->columnWidth(1));
+    }
+
+    void scanForDevicesEmptiesTheDeviceTableKeepingItsHeaders() {
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        auto* table = rig.find<QTableWidget>("device_table");
+        rig.devices.update(0, [](idev& d) { d.scanned = 1; });
+        emit rig.core.devlist_changed();
+        QTRY_COMPARE(table->rowCount(), 1);
+        const int width = table->columnWidth(1);
+
+        rig.find<QAction>("actionScan_for_devices")->trigger();
+        QCOMPARE(table->rowCount(), 0);
+        QCOMPARE(table->columnCount(), 6);
+        QCOMPARE(table->horizontalHeaderItem(1)->text(), QStringLiteral("ID String"));
+        QCOMPARE(table->columnWidth(1), width);
+        // The scan asks the first address for its identification.
+        QTRY_VERIFY(QString::fromStdString(rig.link.written()).contains(QStringLiteral("0I!")));
+    }
+
+    void commandEventOneStartsARescanOtherEventsDoNothing() {
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        auto* table = rig.find<QTableWidget>("device_table");
+        rig.devices.update(2, [](idev& d) { d.scanned = 1; });
+        emit rig.core.devlist_changed();
+        QTRY_COMPARE(table->rowCount(), 3);
+        emit rig.core.cmd_event(7);
+        QTest::qWait(50);  // let the queued event arrive; it must change nothing
+        QCOMPARE(table->rowCount(), 3);
+        emit rig.core.cmd_event(1);
+        QTRY_COMPARE(table->rowCount(), 0);
+        QTRY_VERIFY(QString::fromStdString(rig.link.written()).contains(QStringLiteral("0I!")));
+    }
+
+    void startAndStopLoggingSwitchTheCoreAndTheStatusBar() {
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        rig.find<QAction>("actionStart_Logging_2")->trigger();
+        QCOMPARE(rig.core.mode(), int(sdi12_core::kLogging));
+        QTRY_VERIFY(status_label(*rig.window)->text().startsWith(QStringLiteral("Logging Y")));
+        rig.find<QAction>("actionStop_Logging")->trigger();
+        QCOMPARE(rig.core.mode(), int(sdi12_core::kIdle));
+        QTRY_VERIFY(status_label(*rig.window)->text().startsWith(QStringLiteral("Logging N")));
+        QCOMPARE(status_label(*rig.window)->text(), rig.core.status_text(sdi12_core::kStatusLine));
+    }
+
+    void saveWritesTheSettingsAndTheVariableList() {
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        rig.find<QTableWidget>("columnTable")->item(5, 2)->setText(QStringLiteral("Rain"));
+        rig.find<QTableWidget>("columnTable")->item(5, 3)->setText(QStringLiteral("mm"));
+        rig.find<QAction>("actionSave")->trigger();
+
+        QVERIFY(QFile::exists(workspace() + QStringLiteral("Config/config.xml")));
+        ColumnList read_back;
+        QVERIFY(read_varlist(read_back, workspace() + QStringLiteral("Config/varlist.xml")) > 0);
+        QCOMPARE(read_back.name(5), QStringLiteral("Rain"));
+        QCOMPARE(read_back.units(5), QStringLiteral("mm"));
+    }
+
+    void helpOpensTheGuideInTheDevicesFolder() {
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+        rig.find<QAction>("actionContents")->trigger();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(catcher.urls.size(), 1);
+        QVERIFY(catcher.urls.first().isLocalFile());
+        QCOMPARE(catcher.urls.first().toLocalFile(),
+                 workspace() + QStringLiteral("Devices/veld-guidev2.pdf"));
+    }
+
+    void aboutNamesTheProductAndItsVersion() {
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        QString title, text;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<QMessageBox*>(w);
+                if (!box || !box->isVisible()) continue;
+                title = box->windowTitle();
+                text = box->text();
+                box->accept();
+            }
+        });
+        closer.start(10);
+        rig.find<QAction>("actionAbout")->trigger();  // returns once the box is closed
+        closer.stop();
+        QCOMPARE(title, QStringLiteral("Veld"));
+        QVERIFY2(text.contains(QStringLiteral("<b>Veld Recorder</b>")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("Data Recorder Ver 1302.005")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("<a href=")), qPrintable(text));
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QTabWidget>
+#include <memory>
+
+#include "app/mainwindow.h"
+#include "core/clock.h"
+#include "core/memory_serial_link.h"
+#include "core/sdi12_core.h"
+#include "core/workspace.h"
+#include "devices/device_list.h"
+#include "variables/column_list.h"
+
+// A main window over a real acquisition core whose port is in memory and whose clock only moves
+// when told. Construct it once USERPROFILE points at the workspace the test wants.
+struct WindowRig {
+    ManualClock clock{1700000000000};
+    MemorySerialLink link{clock};
+    ColumnList columns;
+    DeviceList devices;
+    sdi12_core core{columns, devices, link, clock, workspace_root()};
+    std::unique_ptr<MainWindow> window;
+
+    WindowRig() {
+        window = std::make_unique<MainWindow>(core, columns, devices);
+        window->show();
+    }
+    ~WindowRig() {
+        window.reset();
+        core.shut_down();
+    }
+
+    // True once the deferred start-up has built the interface.
+    bool started() const { return window->findChild<QTabWidget*>(QStringLiteral("tabWidget")) != nullptr; }
+
+    template <class T>
+    T* find(const char* name) const {
+        return window->findChild<T*>(QString::fromLatin1(name));
+    }
+};
