@@ -45,7 +45,9 @@ sdi12_core::~sdi12_core() {
 
 void sdi12_core::apply(std::function<void()> change) {
     std::unique_lock<std::mutex> lock(request_mutex_);
-    if (!worker_running_ || QThread::currentThread() == this) {
+    // Once the thread is started every change goes through it, even before its loop runs: a
+    // change made beside a starting worker could be missed by its first look at the state.
+    if (!isRunning() || worker_finished_ || QThread::currentThread() == this) {
         lock.unlock();
         change();
         return;
@@ -56,7 +58,7 @@ void sdi12_core::apply(std::function<void()> change) {
     request_cv_.notify_all();
     link_.wake();
     lock.lock();
-    request_cv_.wait(lock, [&] { return requests_done_ >= id || !worker_running_; });
+    request_cv_.wait(lock, [&] { return requests_done_ >= id || worker_finished_; });
 }
 
 void sdi12_core::apply_pending_requests() {
@@ -78,10 +80,6 @@ void sdi12_core::apply_pending_requests() {
 }
 
 void sdi12_core::run() {
-    {
-        std::lock_guard<std::mutex> lock(request_mutex_);
-        worker_running_ = true;
-    }
     for (;;) {
         apply_pending_requests();
         announce_mode();
@@ -105,7 +103,7 @@ void sdi12_core::run() {
     }
     {
         std::lock_guard<std::mutex> lock(request_mutex_);
-        worker_running_ = false;
+        worker_finished_ = true;
     }
     apply_pending_requests();  // changes asked for while stopping still happen, on this thread
     std::lock_guard<std::mutex> lock(request_mutex_);
@@ -472,7 +470,8 @@ QString sdi12_core::status_text(int code) const {
 }
 
 void sdi12_core::print(const QString& text, bool raw) {
-    QString line = raw ? text : text + QStringLiteral("\r\n");
+    // A string of its own (never a shared copy of the caller's), so that only one thread owns it.
+    QString line = raw ? QString(text.constData(), text.size()) : text + QStringLiteral("\r\n");
     if (QThread::currentThread() == thread()) {
         flush_console();  // what the worker printed before comes first
         emit printline(line);

@@ -146,7 +146,7 @@ class sdi12_core : public QThread, public ColumnSink {
     std::deque<std::function<void()>> requests_;
     std::uint64_t requests_posted_ = 0, requests_done_ = 0;
     bool quit_ = false;
-    bool worker_running_ = false;
+    bool worker_finished_ = false;
 
     std::mutex option_mutex_;
 

@@ -17,6 +17,7 @@ class CoreModes : public QObject {
     void optionBatchReadsEveryOptionAndGoesIdle();
     void workerThreadCarriesOutRequestsAndAnswersQueued();
     void missingPortIsReportedOnTheConsole();
+    void requestRightAfterStartIsCarriedOut();
 };
 
 void CoreModes::statusLineRightAfterStartUpSaysNotLogging() {
@@ -141,6 +142,25 @@ void CoreModes::missingPortIsReportedOnTheConsole() {
     rig.link.set_open_error(2);
     rig.core->prepare_scan(0);
     QVERIFY2(rig.console.contains(QStringLiteral("File Error 2\r\n")), qPrintable(rig.console));
+}
+
+void CoreModes::requestRightAfterStartIsCarriedOut() {
+    // A request racing the worker's first look at its state must still be seen.
+    SystemClock clock;
+    for (int round = 0; round < 20; ++round) {
+        MemorySerialLink link(clock);
+        MemoryLinkBus bus(link, parse_sim_config(sim_configs::kOneSensor).config);
+        ColumnList columns;
+        DeviceList devices;
+        QTemporaryDir dir;
+        sdi12_core core(columns, devices, link, clock, dir.path() + QStringLiteral("/"));
+        QSignalSpy finished(&core, &sdi12_core::cmd_finnished);
+        core.start();
+        core.prepare_scan(0);
+        core.do_cmd(QStringLiteral("3I!"));
+        QVERIFY2(finished.wait(5000), qPrintable(QStringLiteral("round %1").arg(round)));
+        core.shut_down();
+    }
 }
 
 QTEST_GUILESS_MAIN(CoreModes)

@@ -10,7 +10,7 @@
 
 class RealPort : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void addressQueryIsAnsweredByTheSensorOnTheBus();
 };
 
@@ -19,7 +19,7 @@ void RealPort::addressQueryIsAnsweredByTheSensorOnTheBus() {
     const int port_number = qEnvironmentVariableIntValue("VELD_TEST_PORT", &ok);
     if (!ok) QSKIP("VELD_TEST_PORT is not set");
     const QString root = qEnvironmentVariableIsSet("VELD_TEST_ROOT") ? qEnvironmentVariable("VELD_TEST_ROOT")
-                                                                      : workspace_root();
+                                                                     : workspace_root();
     SystemClock clock;
     auto port = make_platform_serial_link();
     ColumnList columns;

@@ -5,7 +5,7 @@
 
 class Workspace : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void pathsFollowTheEnvironment_data();
     void pathsFollowTheEnvironment();
     void missingFoldersAreCreatedAndExistingOnesKept();
@@ -19,20 +19,22 @@ void Workspace::pathsFollowTheEnvironment_data() {
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("path");
     const QStringList ann{"PATH=/bin", "USERPROFILE=C:\\Users\\ann", "HOME=/home/ann"};
-    QTest::newRow("config folder") << ann << "config.xml" << 2 << "C:/Users/ann/Documents/Veld/Config/config.xml";
+    QTest::newRow("config folder") << ann << "config.xml" << 2
+                                   << "C:/Users/ann/Documents/Veld/Config/config.xml";
     QTest::newRow("no folder") << ann << "config.xml" << 0 << "C:/Users/ann/Documents/Veld/config.xml";
     QTest::newRow("devices") << ann << "th.xml" << 1 << "C:/Users/ann/Documents/Veld/Devices/th.xml";
     QTest::newRow("log") << ann << "console.txt" << 3 << "C:/Users/ann/Documents/Veld/LOG/console.txt";
     QTest::newRow("unknown kind means no folder") << ann << "x" << 7 << "C:/Users/ann/Documents/Veld/x";
     QTest::newRow("first entry containing the name wins")
-        << QStringList{"OLD_USERPROFILE=D:\\old", "USERPROFILE=C:\\Users\\ann"} << "a" << 0 << "D:/old/Documents/Veld/a";
+        << QStringList{"OLD_USERPROFILE=D:\\old", "USERPROFILE=C:\\Users\\ann"} << "a" << 0
+        << "D:/old/Documents/Veld/a";
     QTest::newRow("value keeps what follows the first equals sign")
         << QStringList{"USERPROFILE=/srv/a=b"} << "a" << 0 << "/srv/a=b/Documents/Veld/a";
 #ifdef Q_OS_WIN
     QTest::newRow("neither") << QStringList{"PATH=x"} << "console.txt" << 3 << ".\\LOG/console.txt";
 #else
-    QTest::newRow("home without userprofile") << QStringList{"HOME=/home/bo"} << "console.txt" << 3
-                                              << "/home/bo/Documents/Veld/LOG/console.txt";
+    QTest::newRow("home without userprofile")
+        << QStringList{"HOME=/home/bo"} << "console.txt" << 3 << "/home/bo/Documents/Veld/LOG/console.txt";
     QTest::newRow("neither") << QStringList{"PATH=x"} << "console.txt" << 3 << "./LOG/console.txt";
 #endif
 }
@@ -53,7 +55,8 @@ void Workspace::missingFoldersAreCreatedAndExistingOnesKept() {
     QVERIFY(keep.open(QIODevice::WriteOnly));
     keep.close();
     QCOMPARE(ensure_workspace_folders(root), QStringList());
-    for (const char* sub : {"Config", "Devices", "LOG"}) QVERIFY(QFileInfo(root + QLatin1String(sub)).isDir());
+    for (const char* sub : {"Config", "Devices", "LOG"})
+        QVERIFY(QFileInfo(root + QLatin1String(sub)).isDir());
     QVERIFY(QFileInfo::exists(root + QStringLiteral("LOG/old.csv")));
 }
 

@@ -107,7 +107,7 @@ void VeldLoggerTest::scanPrintsOneLinePerAnsweringSensor() {
     SimProcess sim;
     QVERIFY(sim.start(ws.root, kTwoSensors));
     const Run r = run_logger(ws, {"scan"});
-    QCOMPARE(r.code, 0);
+    QVERIFY2(r.code == 0, r.out.constData());
     QCOMPARE(r.out.count("scanning address "), 16);
     QVERIFY2(r.out.endsWith("0 0I!013VELDINSTTH100 100SN0001\n3 3I!313VELDINSTWIND20100SN0003\n"),
              r.out.constData());
@@ -119,7 +119,7 @@ void VeldLoggerTest::logWithCyclesWritesThatManyRecordsAndExits() {
     SimProcess sim;
     QVERIFY(sim.start(ws.root, kTwoSensors));
     const Run r = run_logger(ws, {"log", "--cycles", "2"});
-    QCOMPARE(r.code, 0);
+    QVERIFY2(r.code == 0, r.out.constData());
     QVERIFY(r.out.contains(" : Gathering Data"));
     const QList<QByteArray> lines = ws.log_file().split('\n');
     QCOMPARE(lines.size(), 4);  // header, two records, and nothing after the last line end
@@ -136,7 +136,7 @@ void VeldLoggerTest::cmdPrintsTheAnswerLine() {
     SimProcess sim;
     QVERIFY(sim.start(ws.root, kTwoSensors));
     const Run r = run_logger(ws, {"cmd", "3I!"});
-    QCOMPARE(r.code, 0);
+    QVERIFY2(r.code == 0, r.out.constData());
     QVERIFY2(r.out.endsWith("\n3I!313VELDINSTWIND20100SN0003\n"), r.out.constData());
 }
 
