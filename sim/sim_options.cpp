@@ -2,11 +2,11 @@
 
 #include <QCommandLineParser>
 
+#include "core/workspace.h"
 #include "sim/fault_config.h"
 #include "sim/sim_command.h"
 #include "sim/sim_config_reader.h"
 
-extern char** environ;
 
 namespace {
 
@@ -54,22 +54,7 @@ Commands (a is the sensor's address; every answer ends in CR LF)
 
 }  // namespace
 
-std::string default_workspace_root() {
-    for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
-        const QString text = QString::fromLocal8Bit(*entry);
-        if (text.contains(QLatin1String("USERPROFILE"))) {
-            QString root = text.mid(text.indexOf(QLatin1Char('=')) + 1) + QStringLiteral("/Documents/Veld/");
-            root.replace(QLatin1Char('\\'), QLatin1Char('/'));
-            return root.toStdString();
-        }
-    }
-    for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
-        const QString text = QString::fromLocal8Bit(*entry);
-        if (text.startsWith(QLatin1String("HOME=")) && text.size() > 5)
-            return (text.mid(5) + QStringLiteral("/Documents/Veld/")).toStdString();
-    }
-    return "./";
-}
+std::string default_workspace_root() { return workspace_root().toStdString(); }
 
 namespace {
 
