@@ -113,6 +113,8 @@ void MainWindow::deferred_startup() {
     on_devlist_changed();
     fill_variable_table();
 
+    // The Time column carries an Alert Low level from the start.
+    columns_.set_alarm(ColumnList::kTimeColumn, 2, QStringLiteral("4.56"));
     build_formula_and_alarm_tables();
     connect_displays();
 

@@ -98,6 +98,12 @@ class MainWindowTest : public QObject {
         QVERIFY(rig.find<QWidget>("statusBar"));
     }
 
+    void timeColumnCarriesItsAlertLevelAfterStartUp() {
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        QCOMPARE(rig.columns.alarm(ColumnList::kTimeColumn, 2), QStringLiteral("4.56"));
+    }
+
     void tabsComeInTheirOrderWithTheirTables() {
         WindowRig rig;
         QTRY_VERIFY(rig.started());
