@@ -32,6 +32,7 @@ struct CoreRig {
         QDir().mkpath(root + QStringLiteral("LOG"));
         core = std::make_unique<sdi12_core>(columns, devices, link, clock, root);
         QObject::connect(core.get(), &sdi12_core::printline, [this](const QString& t) { console += t; });
+        QObject::connect(core.get(), &sdi12_core::end_of_log, [this] { ++records_ended; });
         CoreSettings s = core->settings();
         s.filename = QStringLiteral("test.csv");
         core->set_settings(s);
@@ -62,6 +63,18 @@ struct CoreRig {
         return done();
     }
 
+    // Steps until `count` cycles have ended in all (see run_until).
+    bool run_until_records(int count, std::int64_t limit_ms) {
+        return run_until([&] { return records_ended >= count; }, limit_ms);
+    }
+    // Sensors on the bus, one device defined, the script built: ready to log.
+    void prepare_logging(const std::string& bus_config, int slot, const QByteArray& definition,
+                         int start_column) {
+        attach_bus(bus_config);
+        define_device(slot, QStringLiteral("dev%1.xml").arg(slot), definition, start_column);
+        core->rebuild_scripts();
+    }
+
     // Gives a slot a definition written into the workspace's Devices folder.
     void define_device(int slot, const QString& file, const QByteArray& xml, int start_column);
 
@@ -80,4 +93,5 @@ struct CoreRig {
     std::unique_ptr<MemoryLinkBus> bus;
     std::unique_ptr<sdi12_core> core;
     QString console;
+    int records_ended = 0;
 };

@@ -62,13 +62,10 @@ class LoggingCycleTest : public QObject {
 
 void LoggingCycleTest::fullCycleWritesHeaderAndRecordByteForByte() {
     CoreRig rig;
-    rig.attach_bus(sim_configs::kOneSensor);
-    rig.define_device(3, QStringLiteral("th.xml"), kTh100, 3);
     name_columns(rig.columns);
-    rig.core->rebuild_scripts();
-    QSignalSpy ended(rig.core.get(), &sdi12_core::end_of_log);
+    rig.prepare_logging(sim_configs::kOneSensor, 3, kTh100, 3);
     rig.core->set_logging(true);
-    QVERIFY(rig.run_until([&] { return ended.count() == 1; }, 5000));
+    QVERIFY(rig.run_until_records(1, 5000));
     QCOMPARE(rig.log_file(), QByteArray("Record,Date,Time,T,RH,V5,\n"
                                         "0,7 Dec 2026, 16:14:34,21.500000,45.200001,0.000000\n"));
     QCOMPARE(rig.columns.label(3), QStringLiteral("Temp(3)"));
@@ -81,12 +78,9 @@ void LoggingCycleTest::fullCycleWritesHeaderAndRecordByteForByte() {
 
 void LoggingCycleTest::cyclesStartAtWholeMultiplesOfTheInterval() {
     CoreRig rig(utc_seconds(2026, 12, 7, 10, 15, 40));
-    rig.attach_bus(sim_configs::kOneSensor);
-    rig.define_device(3, QStringLiteral("th.xml"), kTh100, 3);
-    rig.core->rebuild_scripts();
-    QSignalSpy ended(rig.core.get(), &sdi12_core::end_of_log);
+    rig.prepare_logging(sim_configs::kOneSensor, 3, kTh100, 3);
     rig.core->set_logging(true);  // interval 60 s by default
-    QVERIFY(rig.run_until([&] { return ended.count() == 3; }, 200000));
+    QVERIFY(rig.run_until_records(3, 200000));
     const QList<QByteArray> lines = lines_of(rig.log_file());
     QCOMPARE(lines.size(), 4);
     QVERIFY(lines[1].startsWith("0,7 Dec 2026, 10:15:40,"));
@@ -97,15 +91,12 @@ void LoggingCycleTest::cyclesStartAtWholeMultiplesOfTheInterval() {
 void LoggingCycleTest::cycleLongerThanTheIntervalIsNotMadeUp() {
     CoreRig rig(utc_seconds(2026, 12, 7, 10, 15, 40));
     // The sensor takes 7 s per measurement with a 5 s interval.
-    rig.attach_bus("[sensor]\naddress = 3\nid = 13X\nm_seconds = 7\nvalues = 1\n");
-    rig.define_device(3, QStringLiteral("th.xml"), kSlowTh, 3);
-    rig.core->rebuild_scripts();
+    rig.prepare_logging("[sensor]\naddress = 3\nid = 13X\nm_seconds = 7\nvalues = 1\n", 3, kSlowTh, 3);
     CoreSettings s = rig.core->settings();
     s.interval = 5;
     rig.core->set_settings(s);
-    QSignalSpy ended(rig.core.get(), &sdi12_core::end_of_log);
     rig.core->set_logging(true);
-    QVERIFY(rig.run_until([&] { return ended.count() == 3; }, 60000));
+    QVERIFY(rig.run_until_records(3, 60000));
     const QList<QByteArray> lines = lines_of(rig.log_file());
     QVERIFY(lines[1].startsWith("0,7 Dec 2026, 10:15:40,"));
     QVERIFY(lines[2].startsWith("1,7 Dec 2026, 10:15:50,"));  // 10:15:45 passed during the first cycle
@@ -114,17 +105,14 @@ void LoggingCycleTest::cycleLongerThanTheIntervalIsNotMadeUp() {
 
 void LoggingCycleTest::headerIsWrittenAgainAfterStopAndStart() {
     CoreRig rig;
-    rig.attach_bus(sim_configs::kOneSensor);
-    rig.define_device(3, QStringLiteral("th.xml"), kTh100, 3);
     name_columns(rig.columns);
-    rig.core->rebuild_scripts();
-    QSignalSpy ended(rig.core.get(), &sdi12_core::end_of_log);
+    rig.prepare_logging(sim_configs::kOneSensor, 3, kTh100, 3);
     rig.core->set_logging(true);
-    QVERIFY(rig.run_until([&] { return ended.count() == 1; }, 5000));
+    QVERIFY(rig.run_until_records(1, 5000));
     rig.core->set_logging(false);
     rig.run_for(100);
     rig.core->set_logging(true);
-    QVERIFY(rig.run_until([&] { return ended.count() == 2; }, 5000));
+    QVERIFY(rig.run_until_records(2, 5000));
     const QList<QByteArray> lines = lines_of(rig.log_file());
     QCOMPARE(lines.size(), 4);
     QCOMPARE(lines[0], QByteArray("Record,Date,Time,T,RH,V5,"));
@@ -134,17 +122,14 @@ void LoggingCycleTest::headerIsWrittenAgainAfterStopAndStart() {
 
 void LoggingCycleTest::silentSensorEndsTheWaitWithTimeoutErrorAfterAMinute() {
     CoreRig rig;
-    rig.attach_bus("[sensor]\naddress = 3\nid = 13X\nfault = silent\n");
-    rig.define_device(3, QStringLiteral("th.xml"), kTh100, 3);
-    rig.core->rebuild_scripts();
-    QSignalSpy ended(rig.core.get(), &sdi12_core::end_of_log);
+    rig.prepare_logging("[sensor]\naddress = 3\nid = 13X\nfault = silent\n", 3, kTh100, 3);
     rig.core->set_logging(true);
     rig.run_for(59000);
     QVERIFY(!rig.console.contains(QStringLiteral("**TIMEOUT ERROR")));
     rig.run_for(2000);
     QCOMPARE(rig.console.count(QStringLiteral("**TIMEOUT ERROR\r\n")), 1);
     // The walk goes on with 3D0!, which times out as well, then the record is written.
-    QVERIFY(rig.run_until([&] { return ended.count() == 1; }, 65000));
+    QVERIFY(rig.run_until_records(1, 65000));
     QCOMPARE(rig.console.count(QStringLiteral("**TIMEOUT ERROR\r\n")), 2);
 }
 
@@ -154,16 +139,15 @@ void LoggingCycleTest::concurrentMeasurementResumesAfterThirtySeconds() {
     rig.define_device(0, QStringLiteral("rain.xml"), kRain, 3);
     rig.define_device(3, QStringLiteral("wind.xml"), kWind, 6);
     rig.core->rebuild_scripts();
-    QSignalSpy ended(rig.core.get(), &sdi12_core::end_of_log);
     rig.core->set_logging(true);
     rig.run_for(3000);
     // The wind sensor was served while the first sensor measures; its data line is still pending.
     QCOMPARE(rig.columns.value_text(6), QStringLiteral("4.5"));
     QCOMPARE(rig.columns.value_text(3), QStringLiteral("0"));
-    QCOMPARE(ended.count(), 0);
+    QCOMPARE(rig.records_ended, 0);
     rig.run_for(27000);
     QCOMPARE(rig.columns.value_text(3), QStringLiteral("0"));
-    QVERIFY(rig.run_until([&] { return ended.count() == 1; }, 10000));
+    QVERIFY(rig.run_until_records(1, 10000));
     QCOMPARE(rig.columns.value_text(3), QStringLiteral("21.5"));
     const QStringList lines = rig.console_lines();
     QVERIFY(lines.indexOf(QStringLiteral("3M!")) < lines.indexOf(QStringLiteral("0D0!")));
@@ -173,13 +157,10 @@ void LoggingCycleTest::concurrentMeasurementResumesAfterThirtySeconds() {
 
 void LoggingCycleTest::formulaColumnsEnterTheRecord() {
     CoreRig rig;
-    rig.attach_bus(sim_configs::kOneSensor);
-    rig.define_device(3, QStringLiteral("th.xml"), kTh100, 3);
     rig.columns.set_formula(8, QStringLiteral("=D*2"));
-    rig.core->rebuild_scripts();
-    QSignalSpy ended(rig.core.get(), &sdi12_core::end_of_log);
+    rig.prepare_logging(sim_configs::kOneSensor, 3, kTh100, 3);
     rig.core->set_logging(true);
-    QVERIFY(rig.run_until([&] { return ended.count() == 1; }, 5000));
+    QVERIFY(rig.run_until_records(1, 5000));
     const QList<QByteArray> lines = lines_of(rig.log_file());
     QCOMPARE(lines[0], QByteArray("Record,Date,Time,,,,,,,"));  // columns 0..8, unnamed ones empty
     QVERIFY(lines[1].endsWith(",21.500000,45.200001,0.000000,0.000000,0.000000,43.000000"));
@@ -193,9 +174,8 @@ void LoggingCycleTest::valuesOutsideTheColumnsAreReportedAndDropped() {
                       "<log cmd=\"CELL 400\"/><log cmd=\"aM!\"/><log cmd=\"aD0!\"/></d>",
                       3);
     rig.core->rebuild_scripts();
-    QSignalSpy ended(rig.core.get(), &sdi12_core::end_of_log);
     rig.core->set_logging(true);
-    QVERIFY(rig.run_until([&] { return ended.count() == 1; }, 5000));
+    QVERIFY(rig.run_until_records(1, 5000));
     QCOMPARE(rig.console.count(QStringLiteral("Index Column Error\r\n")), 2);
     // CELL 400 is capped at 240, and every further value overwrites column 240.
     QCOMPARE(rig.columns.value_text(240), QStringLiteral("45.2"));
@@ -204,21 +184,18 @@ void LoggingCycleTest::valuesOutsideTheColumnsAreReportedAndDropped() {
 
 void LoggingCycleTest::unwritableLogFileIsReportedAndItsRecordsFollowLater() {
     CoreRig rig;
-    rig.attach_bus(sim_configs::kOneSensor);
-    rig.define_device(3, QStringLiteral("th.xml"), kTh100, 3);
-    rig.core->rebuild_scripts();
+    rig.prepare_logging(sim_configs::kOneSensor, 3, kTh100, 3);
     CoreSettings s = rig.core->settings();
     s.interval = 5;
     rig.core->set_settings(s);
     // A folder where the log file should be: it cannot be opened for appending.
     QVERIFY(QDir().mkpath(rig.root + QStringLiteral("LOG/test.csv")));
-    QSignalSpy ended(rig.core.get(), &sdi12_core::end_of_log);
     rig.core->set_logging(true);
-    QVERIFY(rig.run_until([&] { return ended.count() == 2; }, 20000));
+    QVERIFY(rig.run_until_records(2, 20000));
     QCOMPARE(rig.console.count(QStringLiteral("File Error ")), 2);
     QVERIFY(rig.console.contains(QStringLiteral("2 lines held back")));
     QVERIFY(QDir(rig.root + QStringLiteral("LOG/test.csv")).removeRecursively());
-    QVERIFY(rig.run_until([&] { return ended.count() == 3; }, 20000));
+    QVERIFY(rig.run_until_records(3, 20000));
     const QList<QByteArray> lines = lines_of(rig.log_file());
     QCOMPARE(lines.size(), 4);  // header and all three records, in order
     QVERIFY(lines[1].startsWith("0,") && lines[2].startsWith("1,") && lines[3].startsWith("2,"));
@@ -239,18 +216,15 @@ void LoggingCycleTest::intervalOfZeroIsReplacedBySixtySeconds() {
 
 void LoggingCycleTest::rebuildDuringACycleWaitsForTheNextCycle() {
     CoreRig rig;
-    rig.attach_bus("[sensor]\naddress = 3\nid = 13X\nm_seconds = 2\nvalues = 1 2\n");
-    rig.define_device(3, QStringLiteral("th.xml"), kSlowTh, 3);
-    rig.core->rebuild_scripts();
+    rig.prepare_logging("[sensor]\naddress = 3\nid = 13X\nm_seconds = 2\nvalues = 1 2\n", 3, kSlowTh, 3);
     CoreSettings s = rig.core->settings();
     s.interval = 10;
     rig.core->set_settings(s);
-    QSignalSpy ended(rig.core.get(), &sdi12_core::end_of_log);
     rig.core->set_logging(true);
     rig.run_for(500);  // waiting for the service request
     rig.devices.update(3, [](idev& d) { d.start_column = 10; });
     rig.core->rebuild_scripts();
-    QVERIFY(rig.run_until([&] { return ended.count() == 2; }, 30000));
+    QVERIFY(rig.run_until_records(2, 30000));
     const QList<QByteArray> lines = lines_of(rig.log_file());
     QVERIFY2(lines[1].endsWith(",1.000000,2.000000,0.000000"), lines[1].constData());
     QCOMPARE(rig.columns.value_text(10), QStringLiteral("1"));
