@@ -5,7 +5,7 @@
 
 class DeviceList;
 
-// The core's settings as kept in Config/config.xml.
+// The core's settings as kept in Config/config.xml. Plain data, copied between threads.
 struct CoreSettings {
     static constexpr int kDefaultPort = 2;
     static constexpr int kDefaultInterval = 60;

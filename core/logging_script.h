@@ -9,7 +9,7 @@
 #include "devices/device_list.h"
 
 // The logging script built from the logging entries of all devices, and what building it
-// decided about the columns.
+// decided about the columns. Plain data, built on any thread.
 struct LoggingScript {
     std::vector<QByteArray> lines;
     std::vector<std::pair<int, QString>> labels;  // (column, variable label) in build order

@@ -3,6 +3,7 @@
 #include <QByteArray>
 
 // What a line of the logging script asks the walker to do. The codes are the walker's step states.
+// Plain data; any thread.
 struct ScriptLineAction {
     enum Code : int {
         kGoOn = -81,         // keyword handled, fetch the next line at once

@@ -27,6 +27,7 @@ struct dev_opt {
 };
 
 // One device slot: a bus address, what answered there and the definition tied to it.
+// Plain data (as are log_entry and dev_opt); shared slots live in DeviceList, which guards them.
 struct idev {
     QString address;         // one character, "0".."9", "a".."f"
     QString identification;  // whole answer line to aI!, echo included

@@ -7,6 +7,7 @@
 
 // What reading a simulator configuration gave: the bus, and one message per mistake
 // ("sim.conf:12: unknown key \"foo\""). With any message the configuration is not to be used.
+// Plain data; any thread.
 struct SimConfigResult {
     SimConfig config;
     std::vector<std::string> errors;

@@ -3,7 +3,7 @@
 #include <QString>
 
 // A column reference at the start of a text: one or two letters in either case.
-// length 0 means "no reference"; index is the column number it names.
+// length 0 means "no reference"; index is the column number it names. Plain data; any thread.
 struct ColumnRef {
     int length = 0;
     int index = 0;
