@@ -2,6 +2,7 @@
 // core share, runs the main window's event loop and shuts the core down after it.
 
 #include <QApplication>
+#include <QHash>
 #include <memory>
 
 #include "app/mainwindow.h"
@@ -13,6 +14,9 @@
 #include "variables/column_list.h"
 
 int main(int argc, char* argv[]) {
+    // A fixed hash seed keeps the attribute order of written settings files the same from run to
+    // run, so that they can be compared.
+    qSetGlobalQHashSeed(0);
     QApplication app(argc, argv);
 
     SystemClock clock;

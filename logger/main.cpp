@@ -1,6 +1,7 @@
 // veld-logger: the recorder without windows, for unattended field PCs and for scripting.
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QSocketNotifier>
 #include <QStringList>
 #include <csignal>
@@ -57,6 +58,9 @@ void on_signal(int) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A fixed hash seed keeps the attribute order of written settings files the same from run to
+    // run, so that they can be compared.
+    qSetGlobalQHashSeed(0);
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty()) return usage_error(QStringLiteral("a command is required"));
