@@ -124,13 +124,13 @@ void sdi12_core::shut_down() {
 
 // ---- stepping -------------------------------------------------------------------------------
 
+std::pair<int, int> sdi12_core::mode_and_state() const {
+    std::lock_guard<std::mutex> lock(state_mutex_);
+    return {mode_, step_state_};
+}
+
 void sdi12_core::step() {
-    int mode, state;
-    {
-        std::lock_guard<std::mutex> lock(state_mutex_);
-        mode = mode_;
-        state = step_state_;
-    }
+    auto [mode, state] = mode_and_state();
     switch (mode) {
         case kScanning:
             state = scan_->step(state);
@@ -155,12 +155,7 @@ void sdi12_core::step() {
 }
 
 int sdi12_core::wait_budget_ms() const {
-    int mode, state;
-    {
-        std::lock_guard<std::mutex> lock(state_mutex_);
-        mode = mode_;
-        state = step_state_;
-    }
+    auto [mode, state] = mode_and_state();
     switch (mode) {
         case kScanning:
             return scan_->wait_budget(state);

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "core/clock.h"
@@ -118,6 +119,7 @@ class sdi12_core : public QThread, public ColumnSink {
     void apply_pending_requests();
     void announce_mode();
     void set_mode(int mode, int step_state);
+    std::pair<int, int> mode_and_state() const;  // one consistent reading of both
     void set_active(bool on);
     CommMode comm_mode() const;
     void set_last_answer(const QString& answer);

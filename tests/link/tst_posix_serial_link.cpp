@@ -162,30 +162,29 @@ void PosixSerialLinkTest::waitEndsWhenAByteArrives() {
     QCOMPARE(byte, std::uint8_t('0'));
 }
 
+// Waits without end while another thread calls wake() a little later; returns what the wait said.
+static bool wait_woken_from_another_thread(PosixSerialLink& link) {
+    std::thread waker([&link] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        link.wake();
+    });
+    const bool readable = link.wait_readable(kUnendingMs);
+    waker.join();
+    return readable;
+}
+
 void PosixSerialLinkTest::wakeFromAnotherThreadEndsTheWait() {
     PtyPair pty;
     QVERIFY(pty.valid());
     PosixSerialLink link;
     QVERIFY(link.open(pty.slave_name(), kSensorLineSettings).opened);
 
-    std::thread waker([&link] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        link.wake();
-    });
-    const bool readable = link.wait_readable(kUnendingMs);
-    waker.join();
-    QVERIFY(!readable);
+    QVERIFY(!wait_woken_from_another_thread(link));
 }
 
 void PosixSerialLinkTest::wakeEndsTheWaitWithoutAnOpenPort() {
     PosixSerialLink link;
-    std::thread waker([&link] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        link.wake();
-    });
-    const bool readable = link.wait_readable(kUnendingMs);
-    waker.join();
-    QVERIFY(!readable);
+    QVERIFY(!wait_woken_from_another_thread(link));
 }
 
 void PosixSerialLinkTest::waitWithoutAnOpenPortEndsAtItsTimeout() {
