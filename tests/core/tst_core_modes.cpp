@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "core_rig.h"
+#include "queued_signal.h"
 #include "sim_configs.h"
 
 class CoreModes : public QObject {
@@ -124,7 +125,7 @@ void CoreModes::workerThreadCarriesOutRequestsAndAnswersQueued() {
     DeviceList devices;
     QTemporaryDir dir;
     sdi12_core core(columns, devices, link, clock, dir.path() + QStringLiteral("/"));
-    QSignalSpy finished(&core, &sdi12_core::cmd_finnished);
+    QueuedSignal finished(&core, &sdi12_core::cmd_finnished);
     QStringList console;
     connect(&core, &sdi12_core::printline, this, [&](const QString& t) { console << t; });
     core.start();
@@ -154,7 +155,7 @@ void CoreModes::requestRightAfterStartIsCarriedOut() {
         DeviceList devices;
         QTemporaryDir dir;
         sdi12_core core(columns, devices, link, clock, dir.path() + QStringLiteral("/"));
-        QSignalSpy finished(&core, &sdi12_core::cmd_finnished);
+        QueuedSignal finished(&core, &sdi12_core::cmd_finnished);
         core.start();
         core.prepare_scan(0);
         core.do_cmd(QStringLiteral("3I!"));

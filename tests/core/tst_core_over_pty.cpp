@@ -1,9 +1,10 @@
 // The core against the real simulator program over a pseudo-terminal, in real time.
-#include <QSignalSpy>
+
 #include <QtTest>
 
 #include "core/sdi12_core.h"
 #include "core_rig.h"
+#include "queued_signal.h"
 #include "sim_process.h"
 
 namespace {
@@ -48,7 +49,7 @@ void CoreOverPty::identifyCommandComesBackAsEchoAndAnswerInOneLine() {
     sdi12_core core(columns, devices, *port, clock, root);
     QString console;
     connect(&core, &sdi12_core::printline, this, [&](const QString& t) { console += t; });
-    QSignalSpy finished(&core, &sdi12_core::cmd_finnished);
+    QueuedSignal finished(&core, &sdi12_core::cmd_finnished);
     core.start();
     core.prepare_scan(0);
     core.do_cmd(QStringLiteral("0I!"));
@@ -76,7 +77,7 @@ void CoreOverPty::fullCycleOverThePtyWritesTheExpectedRecord() {
     s.filename = QStringLiteral("test.csv");
     core.set_settings(s);
     core.rebuild_scripts();
-    QSignalSpy ended(&core, &sdi12_core::end_of_log);
+    QueuedSignal ended(&core, &sdi12_core::end_of_log);
     core.start();
     core.set_logging(true);
     QVERIFY(ended.wait(10000));
