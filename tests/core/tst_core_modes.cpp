@@ -3,7 +3,6 @@
 #include <QtTest>
 
 #include "core_rig.h"
-#include "queued_signal.h"
 #include "sim_configs.h"
 
 class CoreModes : public QObject {
@@ -125,7 +124,7 @@ void CoreModes::workerThreadCarriesOutRequestsAndAnswersQueued() {
     DeviceList devices;
     QTemporaryDir dir;
     sdi12_core core(columns, devices, link, clock, dir.path() + QStringLiteral("/"));
-    QueuedSignal finished(&core, &sdi12_core::cmd_finnished);
+    QSignalSpy finished(&core, &sdi12_core::cmd_finnished);
     QStringList console;
     connect(&core, &sdi12_core::printline, this, [&](const QString& t) { console << t; });
     core.start();
@@ -155,7 +154,7 @@ void CoreModes::requestRightAfterStartIsCarriedOut() {
         DeviceList devices;
         QTemporaryDir dir;
         sdi12_core core(columns, devices, link, clock, dir.path() + QStringLiteral("/"));
-        QueuedSignal finished(&core, &sdi12_core::cmd_finnished);
+        QSignalSpy finished(&core, &sdi12_core::cmd_finnished);
         core.start();
         core.prepare_scan(0);
         core.do_cmd(QStringLiteral("3I!"));

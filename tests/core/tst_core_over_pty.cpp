@@ -1,10 +1,9 @@
 // The core against the real simulator program over a pseudo-terminal, in real time.
-
+#include <QSignalSpy>
 #include <QtTest>
 
 #include "core/sdi12_core.h"
 #include "core_rig.h"
-#include "queued_signal.h"
 #include "sim_process.h"
 
 namespace {
@@ -49,7 +48,7 @@ void CoreOverPty::identifyCommandComesBackAsEchoAndAnswerInOneLine() {
     sdi12_core core(columns, devices, *port, clock, root);
     QString console;
     connect(&core, &sdi12_core::printline, this, [&](const QString& t) { console += t; });
-    QueuedSignal finished(&core, &sdi12_core::cmd_finnished);
+    QSignalSpy finished(&core, &sdi12_core::cmd_finnished);
     core.start();
     core.prepare_scan(0);
     core.do_cmd(QStringLiteral("0I!"));
@@ -77,7 +76,7 @@ void CoreOverPty::fullCycleOverThePtyWritesTheExpectedRecord() {
     s.filename = QStringLiteral("test.csv");
     core.set_settings(s);
     core.rebuild_scripts();
-    QueuedSignal ended(&core, &sdi12_core::end_of_log);
+    QSignalSpy ended(&core, &sdi12_core::end_of_log);
     core.start();
     core.set_logging(true);
     QVERIFY(ended.wait(10000));

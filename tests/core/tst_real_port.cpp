@@ -1,12 +1,11 @@
 // Against a real SDI-12 adapter, only when VELD_TEST_PORT names its COM port number (for example
 // VELD_TEST_PORT=3 with the workspace link Ports/COM3 to /dev/ttyUSB0 under VELD_TEST_ROOT).
-
+#include <QSignalSpy>
 #include <QtTest>
 
 #include "core/sdi12_core.h"
 #include "core/workspace.h"
 #include "devices/device_list.h"
-#include "queued_signal.h"
 #include "variables/column_list.h"
 
 class RealPort : public QObject {
@@ -31,7 +30,7 @@ void RealPort::addressQueryIsAnsweredByTheSensorOnTheBus() {
     CoreSettings s = core.settings();
     s.port = port_number;
     core.set_settings(s);
-    QueuedSignal finished(&core, &sdi12_core::cmd_finnished);
+    QSignalSpy finished(&core, &sdi12_core::cmd_finnished);
     core.start();
     core.prepare_scan(0);
     core.do_cmd(QStringLiteral("?!"));
