@@ -42,7 +42,7 @@ int AddressScan::step(int state) {
                 if (slot >= 0) {
                     core_.devices_.update(slot,
                                           [&](idev& dev) { dev.identification = QString::fromLatin1(line); });
-                    emit core_.devlist_changed();
+                    core_.notify([c = &core_] { emit c->devlist_changed(); });
                 }
                 return kNext;
             }
@@ -51,7 +51,7 @@ int AddressScan::step(int state) {
                 deadline_ = core_.clock_.tick_ms() + kSilenceMs;
             } else if (core_.clock_.tick_ms() > deadline_) {
                 core_.devices_.update(index_, [](idev& dev) { dev.scanned = 1; });
-                emit core_.devlist_changed();
+                core_.notify([c = &core_] { emit c->devlist_changed(); });
                 return kNext;
             }
             return kWaitAnswer;

@@ -34,8 +34,10 @@ int CommandTransaction::step_single(int state) {
         case kWaitAnswer:
             if (link.line_counter() > lines_seen_) {
                 core_.set_last_answer(QString::fromLatin1(link.complete_line()));
-                emit core_.cmd_finnished();
-                if (option_number_ != 0) emit core_.cmd_event(option_number_);
+                core_.notify([c = &core_, option = option_number_] {
+                    emit c->cmd_finnished();
+                    if (option != 0) emit c->cmd_event(option);
+                });
                 return kNext;
             }
             return core_.clock_.tick_ms() > deadline_ ? kNext : kWaitAnswer;
@@ -72,7 +74,7 @@ int CommandTransaction::step_batch(int state) {
                     option.raw_answer = QString::fromLatin1(line);
                     option.current_value = extract_answer(line, option.type);
                 }
-                emit core_.multicmd_finnished();
+                core_.notify([c = &core_] { emit c->multicmd_finnished(); });
                 return kNext;
             }
             return core_.clock_.tick_ms() > deadline_ ? kNext : kWaitAnswer;

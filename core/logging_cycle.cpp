@@ -64,7 +64,7 @@ int LoggingCycle::end_of_script() {
     core_.write_record(core_.cursor_.highest(), false);
     next_log_time_ = next_multiple(core_.clock_.wall_seconds(), core_.settings().interval);
     core_.set_next_log_time(next_log_time_);
-    emit core_.end_of_log();
+    core_.notify([c = &core_] { emit c->end_of_log(); });
     return kWaitNextCycle;
 }
 

@@ -10,6 +10,7 @@
 #include "core/record_format.h"
 #include "core/record_writer.h"
 #include "core/script_walker.h"
+#include "core/unseen_by_thread_sanitizer.h"
 #include "devices/device_list.h"
 #include "variables/column_list.h"
 
@@ -118,8 +119,12 @@ void sdi12_core::shut_down() {
     request_cv_.notify_all();
     link_.wake();
     wait();
-    // The worker's last touch of the lock and the condition variable happens before this.
-    std::lock_guard<std::mutex> lock(request_mutex_);
+    {
+        // The worker's last touch of the lock and the condition variable happens before this.
+        std::lock_guard<std::mutex> lock(request_mutex_);
+    }
+    // What the worker printed last still reaches the console.
+    if (QThread::currentThread() == thread()) deliver_notices();
 }
 
 // ---- stepping -------------------------------------------------------------------------------
@@ -178,7 +183,7 @@ void sdi12_core::announce_mode() {
         changed = mode_ != last_announced_mode_;
         last_announced_mode_ = mode_;
     }
-    if (changed) emit mode_changed();
+    if (changed) notify([this] { emit mode_changed(); });
 }
 
 void sdi12_core::set_mode(int mode, int step_state) {
@@ -467,28 +472,34 @@ QString sdi12_core::status_text(int code) const {
 void sdi12_core::print(const QString& text, bool raw) {
     // A string of its own (never a shared copy of the caller's), so that only one thread owns it.
     QString line = raw ? QString(text.constData(), text.size()) : text + QStringLiteral("\r\n");
-    if (QThread::currentThread() == thread()) {
-        flush_console();  // what the worker printed before comes first
-        emit printline(line);
-        return;
-    }
-    // The worker hands its text over through this queue and the owner's thread emits it: the
-    // string then never has owners on two threads at once.
-    bool was_empty;
-    {
-        std::lock_guard<std::mutex> lock(console_mutex_);
-        was_empty = console_queue_.empty();
-        console_queue_.push_back(std::move(line));
-    }
-    // Invoked by name: a functor would be a reference-counted object shared by both threads.
-    if (was_empty) QMetaObject::invokeMethod(this, "flush_console", Qt::QueuedConnection);
+    notify([this, line = std::move(line)] { emit printline(line); });
 }
 
-void sdi12_core::flush_console() {
-    std::deque<QString> lines;
-    {
-        std::lock_guard<std::mutex> lock(console_mutex_);
-        lines.swap(console_queue_);
+void sdi12_core::notify(std::function<void()> emission) {
+    if (QThread::currentThread() == thread()) {
+        deliver_notices();  // what the worker handed over before comes first
+        emission();
+        return;
     }
-    for (const QString& line : lines) emit printline(line);
+    // The worker never emits itself: its signals and texts then never have owners on two threads
+    // at once, and receivers on the owner's thread are called there.
+    bool was_empty;
+    {
+        std::lock_guard<std::mutex> lock(notice_mutex_);
+        was_empty = notices_.empty();
+        notices_.push_back(std::move(emission));
+    }
+    if (!was_empty) return;  // a delivery is already on its way
+    // Invoked by name and queued: no code of ours runs inside Qt's posting.
+    UnseenByThreadSanitizer qt_bookkeeping;
+    QMetaObject::invokeMethod(this, "deliver_notices", Qt::QueuedConnection);
+}
+
+void sdi12_core::deliver_notices() {
+    std::deque<std::function<void()>> pending;
+    {
+        std::lock_guard<std::mutex> lock(notice_mutex_);
+        pending.swap(notices_);
+    }
+    for (const auto& emission : pending) emission();
 }

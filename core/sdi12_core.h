@@ -28,7 +28,7 @@ class RecordWriter;
 // The acquisition core: owns the sensor bus link, the logging script and the logging state, and
 // does all bus work on a worker thread of its own, one step of its current mode at a time. The
 // user interface talks to it through its slots and a few direct operations and hears back through
-// queued signals.
+// signals, which the worker hands to the object's own thread to emit.
 // Thread: the object lives on the user-interface thread; steps run on its worker thread. Requests
 // from other threads are handed to the worker, which applies them between steps.
 class sdi12_core : public QThread, public ColumnSink {
@@ -80,8 +80,9 @@ class sdi12_core : public QThread, public ColumnSink {
 
     // Prints a console text: raw texts pass unchanged, all others get "\r\n".
     void print(const QString& text, bool raw = false);
-    // Emits what the worker printed; runs on the thread the core object belongs to.
-    Q_INVOKABLE void flush_console();
+    // Emits what the worker printed and signalled, in order; runs on the thread the core object
+    // belongs to.
+    Q_INVOKABLE void deliver_notices();
 
     // One step of the current mode (the worker calls it; tests call it in virtual time).
     void step();
@@ -117,6 +118,9 @@ class sdi12_core : public QThread, public ColumnSink {
     // worker is not running (start-up, tests).
     void apply(std::function<void()> change);
     void apply_pending_requests();
+    // Runs `emission` (a signal or a console line) on the owner's thread: at once when called
+    // there, else through the notice queue, after what the worker handed over before.
+    void notify(std::function<void()> emission);
     void announce_mode();
     void set_mode(int mode, int step_state);
     std::pair<int, int> mode_and_state() const;  // one consistent reading of both
@@ -152,8 +156,9 @@ class sdi12_core : public QThread, public ColumnSink {
 
     std::mutex option_mutex_;
 
-    std::mutex console_mutex_;
-    std::deque<QString> console_queue_;  // printed on the worker, emitted on the owner's thread
+    // Console lines and signals of the worker, emitted on the owner's thread in the worker's order.
+    std::mutex notice_mutex_;
+    std::deque<std::function<void()>> notices_;
     RecordCursor cursor_;
 
     mutable std::mutex record_mutex_;  // record number and times; the record writer's order

@@ -15,7 +15,7 @@ enum class CommMode : int { Sdi12 = 0, Rs485 = 1, Modem = 2, FileRemote = 3 };
 // assembles the bytes into lines, mirroring every received byte on the console stream.
 // Thread: the acquisition core's worker thread (wake() from any thread).
 class SensorLink {
-public:
+  public:
     // Prints a console text; raw texts are single received characters, others get "\r\n".
     using Printer = std::function<void(const QString& text, bool raw)>;
 
@@ -48,7 +48,7 @@ public:
     bool wait_readable(int timeout_ms) { return port_.wait_readable(timeout_ms); }
     void wake() { port_.wake(); }
 
-private:
+  private:
     SerialLink& port_;
     Clock& clock_;
     Printer print_;

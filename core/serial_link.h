@@ -8,9 +8,9 @@
 struct LineSettings {
     int baud;
     int data_bits;
-    bool even_parity;     // otherwise no parity
-    bool parity_check;    // check parity on input
-    bool transparent;     // binary (transparent-transfer) mode
+    bool even_parity;   // otherwise no parity
+    bool parity_check;  // check parity on input
+    bool transparent;   // binary (transparent-transfer) mode
 };
 
 // SDI-12 and RS485 sensor bus: 1200 baud, 7 data bits, even parity, 1 stop bit.
@@ -29,7 +29,7 @@ struct OpenResult {
 // except in wait_readable. Free of Qt so the platform implementations stay plain.
 // Thread: owned and used by one worker thread; only wake() may be called from another thread.
 class SerialLink {
-public:
+  public:
     virtual ~SerialLink() = default;
 
     // Closes a port that is open, then opens `name` with the settings and non-blocking reads.
