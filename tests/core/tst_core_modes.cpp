@@ -127,12 +127,25 @@ void CoreModes::workerThreadCarriesOutRequestsAndAnswersQueued() {
     QSignalSpy finished(&core, &sdi12_core::cmd_finnished);
     QStringList console;
     connect(&core, &sdi12_core::printline, this, [&](const QString& t) { console << t; });
+    // Direct connections: the worker's signals are emitted on the core's own thread, after the
+    // console text the worker printed before them.
+    QThread* emitted_on = nullptr;
+    QString console_at_finish;
+    connect(
+        &core, &sdi12_core::cmd_finnished, this,
+        [&] {
+            emitted_on = QThread::currentThread();
+            console_at_finish = console.join(QString());
+        },
+        Qt::DirectConnection);
     core.start();
     core.prepare_scan(0);
     core.do_cmd(QStringLiteral("3I!"));
     QVERIFY(finished.wait(5000));
     QCOMPARE(core.last_answer(), QStringLiteral("3I!313VELDINSTTH100 100SN0003\r"));
-    QTRY_VERIFY(console.join(QString()).contains(QStringLiteral("313VELDINSTTH100")));
+    QCOMPARE(emitted_on, QThread::currentThread());
+    QVERIFY2(console_at_finish.contains(QStringLiteral("313VELDINSTTH100 100SN0003\r")),
+             qPrintable(console_at_finish));
     core.shut_down();
     QVERIFY(core.isFinished());
 }
