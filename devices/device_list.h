@@ -9,7 +9,7 @@
 // edits associations, so every access goes through this object and its lock.
 // Thread: any.
 class DeviceList {
-public:
+  public:
     static constexpr int kSlots = 16;
 
     DeviceList();
@@ -31,7 +31,7 @@ public:
     // Slot index whose address is `address` (case-sensitive), or -1.
     int find_address(QChar address) const;
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::array<idev, kSlots> slots_;
 };

@@ -15,8 +15,8 @@ struct log_entry {
 // One settable option of a sensor, from an `option` element and its `select` children.
 struct dev_opt {
     QString description;
-    QString read_cmd;   // first character is the address placeholder
-    QString write_cmd;  // first character is the address placeholder; "#" is replaced by the value
+    QString read_cmd;              // first character is the address placeholder
+    QString write_cmd;             // first character is the address placeholder; "#" is replaced by the value
     QStringList stored_values;     // `opt` of each select: what the sensor understands
     QStringList displayed_values;  // `val` of each select: what the user sees
     QString verify_cmd;

@@ -7,7 +7,6 @@
 #include "sim/sim_command.h"
 #include "sim/sim_config_reader.h"
 
-
 namespace {
 
 const char kDescription[] =
@@ -54,7 +53,9 @@ Commands (a is the sensor's address; every answer ends in CR LF)
 
 }  // namespace
 
-std::string default_workspace_root() { return workspace_root().toStdString(); }
+std::string default_workspace_root() {
+    return workspace_root().toStdString();
+}
 
 namespace {
 

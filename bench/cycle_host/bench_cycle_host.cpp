@@ -38,8 +38,8 @@ void BM_FormulaPassAndRecordOf240Columns(benchmark::State& state) {
         run_formulas(columns, core);
         core.write_record(240, false);
     }
-    state.counters["bytes_per_record"] = double(QFileInfo(root + QStringLiteral("LOG/bench.csv")).size()) /
-                                         double(state.iterations() + 1);
+    state.counters["bytes_per_record"] =
+        double(QFileInfo(root + QStringLiteral("LOG/bench.csv")).size()) / double(state.iterations() + 1);
 }
 BENCHMARK(BM_FormulaPassAndRecordOf240Columns)->Unit(benchmark::kMicrosecond);
 

@@ -36,9 +36,11 @@ void BM_ScanSixteenAddressesOverPty(benchmark::State& state) {
     conf.write(QByteArray("[sensor]\naddress = 4\nid = ") + kIdentification + "\n");
     conf.close();
     QProcess sim;
-    sim.start(QStringLiteral(VELD_SIM_PATH), {QStringLiteral("--workspace"), root, QStringLiteral("--port"),
-                                             QStringLiteral("2"), QStringLiteral("--config"), conf.fileName()});
-    for (int i = 0; i < 500 && !QFileInfo::exists(root + QStringLiteral("Ports/COM2")); ++i) QThread::msleep(10);
+    sim.start(QStringLiteral(VELD_SIM_PATH),
+              {QStringLiteral("--workspace"), root, QStringLiteral("--port"), QStringLiteral("2"),
+               QStringLiteral("--config"), conf.fileName()});
+    for (int i = 0; i < 500 && !QFileInfo::exists(root + QStringLiteral("Ports/COM2")); ++i)
+        QThread::msleep(10);
 
     SystemClock clock;
     auto port = make_platform_serial_link();
