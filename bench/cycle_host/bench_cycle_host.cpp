@@ -3,7 +3,6 @@
 // columns.
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -44,10 +43,3 @@ void BM_FormulaPassAndRecordOf240Columns(benchmark::State& state) {
 BENCHMARK(BM_FormulaPassAndRecordOf240Columns)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}

@@ -62,5 +62,3 @@ void BM_EvaluateOneFormula(benchmark::State& state) {
 BENCHMARK(BM_EvaluateOneFormula)->Unit(benchmark::kNanosecond);
 
 }  // namespace
-
-BENCHMARK_MAIN();

@@ -2,7 +2,6 @@
 // real time, compared with the floor that the bus timing allows.
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -65,10 +64,3 @@ void BM_ScanSixteenAddressesOverPty(benchmark::State& state) {
 BENCHMARK(BM_ScanSixteenAddressesOverPty)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}
