@@ -5,6 +5,8 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "core/address_scan.h"
+#include "core/command_transaction.h"
 #include "core/sdi12_core.h"
 #include "core/workspace.h"
 #include "devices/parse_dev_cfg.h"
@@ -37,6 +39,16 @@ void LoggerSession::flush_console() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
+void LoggerSession::wait_for_step_state(int state) {
+    QEventLoop loop;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (core_->step_state() == state) loop.quit();
+    });
+    poll.start(kPollMs);
+    loop.exec();
+}
+
 void LoggerSession::prepare_workspace() {
     for (const QString& problem : ensure_workspace_folders(root_)) core_->print(problem);
     core_->read_core_config();
@@ -54,13 +66,7 @@ int LoggerSession::scan() {
     core_->start();
     core_->prepare_scan(1);
     core_->start_scan();
-    QEventLoop loop;
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (core_->step_state() == 0) loop.quit();
-    });
-    poll.start(kPollMs);
-    loop.exec();
+    wait_for_step_state(AddressScan::kDone);
     flush_console();
     for (const idev& dev : devices_.snapshot()) {
         if (dev.identification.isEmpty()) continue;
@@ -104,13 +110,7 @@ int LoggerSession::command(const QString& text) {
     bool answered = false;
     connect(core_.get(), &sdi12_core::cmd_finnished, this, [&] { answered = true; });
     core_->do_cmd(text);
-    QEventLoop loop;
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (core_->step_state() == 9) loop.quit();
-    });
-    poll.start(kPollMs);
-    loop.exec();
+    wait_for_step_state(CommandTransaction::kNext);
     flush_console();
     if (!answered) return kNoAnswer;
     out_ << '\n' << QString(core_->last_answer()).remove(QLatin1Char('\r')) << '\n';

@@ -36,6 +36,8 @@ class LoggerSession : public QObject {
     void prepare_workspace();
     void load_workspace_settings();
     void flush_console();
+    // Runs the event loop until the core's step state is `state` (its finished state).
+    void wait_for_step_state(int state);
 
     QTextStream out_;
     ColumnList columns_;
