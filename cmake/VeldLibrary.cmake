@@ -1,5 +1,5 @@
 # veld_acq_library(<name> SOURCES ... LIBS ...): a part of the acquisition library.
-# It links no QtWidgets; a widget include in any of its files stops the build.
+# It links no QtWidgets; a widget or QtGui include in any of its files stops the build.
 function(veld_acq_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
@@ -15,6 +15,6 @@ function(veld_acq_library name)
   list(JOIN abs "|" joined)
   add_custom_target(${name}_no_widgets
     COMMAND ${CMAKE_COMMAND} "-DSOURCES=${joined}" -P ${PROJECT_SOURCE_DIR}/cmake/CheckNoWidgets.cmake
-    COMMENT "Checking ${name} for widget headers" VERBATIM)
+    COMMENT "Checking ${name} for widget and QtGui headers" VERBATIM)
   add_dependencies(${name} ${name}_no_widgets)
 endfunction()

@@ -3,10 +3,8 @@
 #include <QDomDocument>
 #include <QFile>
 #include <QSaveFile>
-#include <QXmlDefaultHandler>
-#include <QXmlInputSource>
-#include <QXmlSimpleReader>
 
+#include "core/start_element_reader.h"
 #include "devices/device_list.h"
 #include "variables/column_list.h"
 
@@ -46,23 +44,21 @@ int decimal_or_zero(const QString& text) {
     return ok ? value : 0;
 }
 
-// Content handler of config.xml: `config` sets the core's settings, each `device` restores a slot.
+// Handler of config.xml: `config` sets the core's settings, each `device` restores a slot.
 // Thread: whoever reads the file (the user-interface thread at start-up).
-class CoreConfigReader : public QXmlDefaultHandler {
+class CoreConfigReader : public StartElementHandler {
   public:
     CoreConfigReader(CoreSettings& settings, DeviceList& devices) : settings_(settings), devices_(devices) {}
 
-    bool startElement(const QString&, const QString&, const QString& qualified_name,
-                      const QXmlAttributes& attributes) override {
+    void startElement(const QString& qualified_name, const ElementAttributes& attributes) override {
         if (qualified_name == QLatin1String("config"))
             read_config(attributes);
         else if (qualified_name == QLatin1String("device"))
             read_device(attributes);
-        return true;
     }
 
   private:
-    void read_config(const QXmlAttributes& attributes) {
+    void read_config(const ElementAttributes& attributes) {
         const QString port = attributes.value(QStringLiteral("PortNo"));
         if (!port.isEmpty()) settings_.port = decimal_or_zero(port);
         const QString interval = attributes.value(QStringLiteral("LogInterval"));
@@ -73,7 +69,7 @@ class CoreConfigReader : public QXmlDefaultHandler {
         if (!mode.isEmpty()) settings_.comm_mode = decimal_or_zero(mode);
     }
 
-    void read_device(const QXmlAttributes& attributes) {
+    void read_device(const ElementAttributes& attributes) {
         const QString address = attributes.value(QStringLiteral("addr"));
         if (address.size() != 1) return;
         const int slot = devices_.find_address(address.at(0));
@@ -129,13 +125,8 @@ void read_core_config(const QString& path, CoreSettings& settings, DeviceList& d
 void read_core_config_text(const QByteArray& xml, CoreSettings& settings, DeviceList& devices) {
     if (xml.isEmpty()) return;
     CoreConfigReader handler(settings, devices);
-    QXmlSimpleReader reader;
-    reader.setContentHandler(&handler);
-    reader.setErrorHandler(&handler);
-    QXmlInputSource source;
-    source.setData(xml);
     // A fault stops the parse; what was read before it stays.
-    reader.parse(&source);
+    StartElementReader(handler).read(xml);
 }
 
 int write_core_config(const QString& path, const CoreSettings& settings, const DeviceList& devices) {

@@ -1,10 +1,9 @@
 #include "devices/parse_dev_cfg.h"
 
 #include <QFile>
-#include <QXmlInputSource>
-#include <QXmlSimpleReader>
 #include <array>
 
+#include "core/start_element_reader.h"
 #include "devices/device_list.h"
 
 namespace {
@@ -35,13 +34,8 @@ QByteArray read_definition_file(const QString& path) {
 void parse_into(idev& dev, const QByteArray& xml) {
     if (xml.isEmpty()) return;
     parse_dev_cfg handler(&dev);
-    QXmlSimpleReader reader;
-    reader.setContentHandler(&handler);
-    reader.setErrorHandler(&handler);
-    QXmlInputSource source;
-    source.setData(xml);
-    // Elements before a fault have already been handled; the result itself is not reported.
-    reader.parse(&source);
+    // Elements before a fault have already been handled; the fault itself is not reported.
+    StartElementReader(handler).read(xml);
 }
 
 // Moves what a load produced into the shared slot, unless the slot was given another definition
@@ -58,9 +52,8 @@ void publish(idev& shared, idev& loaded) {
 
 parse_dev_cfg::parse_dev_cfg(idev* dev) : dev_(dev) {}
 
-bool parse_dev_cfg::startElement(const QString&, const QString&, const QString& qualified_name,
-                                 const QXmlAttributes& attributes) {
-    if (dev_ == nullptr) return true;
+void parse_dev_cfg::startElement(const QString& qualified_name, const ElementAttributes& attributes) {
+    if (dev_ == nullptr) return;
     if (qualified_name == QLatin1String("main"))
         read_main(attributes);
     else if (qualified_name == QLatin1String("option"))
@@ -69,15 +62,14 @@ bool parse_dev_cfg::startElement(const QString&, const QString&, const QString& 
         read_select(attributes);
     else if (qualified_name == QLatin1String("log"))
         read_log(attributes);
-    return true;
 }
 
-void parse_dev_cfg::read_main(const QXmlAttributes& attributes) {
+void parse_dev_cfg::read_main(const ElementAttributes& attributes) {
     dev_->description = attributes.value(QStringLiteral("description"));
     dev_->cells = decimal_or_zero(attributes.value(QStringLiteral("cells")));
 }
 
-void parse_dev_cfg::read_option(const QXmlAttributes& attributes) {
+void parse_dev_cfg::read_option(const ElementAttributes& attributes) {
     dev_opt option;
     option.description = attributes.value(QStringLiteral("description"));
     option.read_cmd = attributes.value(QStringLiteral("read"));
@@ -88,7 +80,7 @@ void parse_dev_cfg::read_option(const QXmlAttributes& attributes) {
     dev_->options.push_back(option);
 }
 
-void parse_dev_cfg::read_select(const QXmlAttributes& attributes) {
+void parse_dev_cfg::read_select(const ElementAttributes& attributes) {
     // A select before any option has nothing to belong to.
     if (dev_->options.empty()) return;
     dev_opt& option = dev_->options.back();
@@ -96,7 +88,7 @@ void parse_dev_cfg::read_select(const QXmlAttributes& attributes) {
     option.displayed_values.append(attributes.value(QStringLiteral("val")));
 }
 
-void parse_dev_cfg::read_log(const QXmlAttributes& attributes) {
+void parse_dev_cfg::read_log(const ElementAttributes& attributes) {
     log_entry entry;
     entry.cmd = attributes.value(QStringLiteral("cmd"));
     entry.title = attributes.value(QStringLiteral("title"));

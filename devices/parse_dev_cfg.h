@@ -2,23 +2,22 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QXmlDefaultHandler>
 
+#include "core/start_element_handler.h"
 #include "devices/idev.h"
 
 class DeviceList;
 
 // Reads device definition files into device slots. Elements are recognised by name wherever
 // they stand: main, option, select, log. A load replaces a slot's options and logging entries.
-// The object is the SAX content handler of one load; only its start-element callback does work.
+// The object is the start-element handler of one load.
 // Thread: the user-interface thread (or whoever owns the slot copy it is given).
-class parse_dev_cfg : public QXmlDefaultHandler {
+class parse_dev_cfg : public StartElementHandler {
   public:
     // A handler that fills `dev` (nothing when null). Use the static loaders below.
     explicit parse_dev_cfg(idev* dev = nullptr);
 
-    bool startElement(const QString& namespace_uri, const QString& local_name, const QString& qualified_name,
-                      const QXmlAttributes& attributes) override;
+    void startElement(const QString& qualified_name, const ElementAttributes& attributes) override;
 
     // Loads the definition named by dev.definition from `devices_folder` (ends with "/").
     // A missing or malformed file is not reported; what came before a fault stays.
@@ -31,10 +30,10 @@ class parse_dev_cfg : public QXmlDefaultHandler {
     static void load_slot(DeviceList& devices, int i, const QString& devices_folder);
 
   private:
-    void read_main(const QXmlAttributes& attributes);
-    void read_option(const QXmlAttributes& attributes);
-    void read_select(const QXmlAttributes& attributes);
-    void read_log(const QXmlAttributes& attributes);
+    void read_main(const ElementAttributes& attributes);
+    void read_option(const ElementAttributes& attributes);
+    void read_select(const ElementAttributes& attributes);
+    void read_log(const ElementAttributes& attributes);
 
     idev* dev_;
 };

@@ -3,12 +3,11 @@
 #include "variables/column_list.h"
 #include "variables/column_ref.h"
 
-bool parse_vars_cfg::startElement(const QString&, const QString&, const QString& qualified_name,
-                                  const QXmlAttributes& attributes) {
-    if (qualified_name != QLatin1String("var")) return true;
+void parse_vars_cfg::startElement(const QString& qualified_name, const ElementAttributes& attributes) {
+    if (qualified_name != QLatin1String("var")) return;
     const QString col = attributes.value(QStringLiteral("col"));
     const int index = column_index_of(col);
-    if (index <= ColumnList::kTimeColumn) return true;  // not a reference, or a system column
+    if (index <= ColumnList::kTimeColumn) return;  // not a reference, or a system column
 
     const QString name = attributes.value(QStringLiteral("name"));
     bool applied = false;
@@ -25,5 +24,4 @@ bool parse_vars_cfg::startElement(const QString&, const QString&, const QString&
         applied = true;
     });
     if (applied) ++applied_;
-    return true;
 }

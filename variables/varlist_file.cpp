@@ -3,21 +3,12 @@
 #include <QDomDocument>
 #include <QFile>
 #include <QSaveFile>
-#include <QXmlInputSource>
-#include <QXmlSimpleReader>
 
+#include "core/start_element_reader.h"
 #include "variables/column_list.h"
 #include "variables/parse_vars_cfg.h"
 
 namespace {
-
-int parse_source(ColumnList& columns, QXmlInputSource& source) {
-    parse_vars_cfg handler(columns);
-    QXmlSimpleReader reader;
-    reader.setContentHandler(&handler);
-    reader.parse(&source);
-    return handler.applied_count();
-}
 
 bool is_xml_char(ushort u) {
     return u == 0x9 || u == 0xA || u == 0xD || (u >= 0x20 && u < 0xFFFE);
@@ -48,14 +39,13 @@ QString clean(const QString& text) {
 int read_varlist(ColumnList& columns, const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return 0;
-    QXmlInputSource source(&file);
-    return parse_source(columns, source);
+    return read_varlist_data(columns, file.readAll());
 }
 
 int read_varlist_data(ColumnList& columns, const QByteArray& document) {
-    QXmlInputSource source;
-    source.setData(document);
-    return parse_source(columns, source);
+    parse_vars_cfg handler(columns);
+    StartElementReader(handler).read(document);
+    return handler.applied_count();
 }
 
 QByteArray varlist_document(const ColumnList& columns) {
