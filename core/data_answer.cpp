@@ -1,6 +1,6 @@
 #include "core/data_answer.h"
 
-#include <cstdlib>
+#include "core/number_text.h"
 
 namespace {
 
@@ -41,10 +41,10 @@ std::vector<float> split_data_answer(const QByteArray& line) {
     while (pos < line.size()) {
         const int n = token_length(line, pos);
         if (n == 0) break;
-        // strtof reads the longest number at the start of the token, as the C library always did
-        // for these answers ("+" alone or "." alone read as 0).
-        const QByteArray token = line.mid(pos, n);
-        values.push_back(std::strtof(token.constData(), nullptr));
+        // The longest number at the start of the token counts, as strtof reads it under the "C"
+        // locale ("+" alone or "." alone read as 0, "1.2.3" as 1.2), whatever the user's locale.
+        const char* token = line.constData() + pos;
+        values.push_back(read_float_prefix(token, token + n));
         pos += n;
     }
     return values;

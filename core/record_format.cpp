@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <ctime>
 
+#include "core/number_text.h"
+
 namespace {
 
 std::tm local_time(std::int64_t seconds) {
@@ -15,6 +17,11 @@ std::tm local_time(std::int64_t seconds) {
 #endif
     return tm;
 }
+
+// Values are printed as printf's "%5.6f" under the "C" locale: at least 5 characters, so
+// "nan" and "inf" get blanks in front.
+constexpr int kValueWidth = 5;
+constexpr int kValueDecimals = 6;
 
 const char* const kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                  "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
@@ -46,10 +53,13 @@ QByteArray format_header_line(const std::vector<QByteArray>& names) {
 QByteArray format_record_line(const QByteArray& first_fields, const std::vector<float>& values) {
     QByteArray line = first_fields;
     line.reserve(first_fields.size() + int(values.size()) * 12 + 1);
-    char number[64];
+    char number[kFloatFixed6Length];
     for (float v : values) {
-        std::snprintf(number, sizeof number, ",%5.6f", double(v));
-        line += number;
+        const char* end = write_fixed(number, number + sizeof number, double(v), kValueDecimals);
+        const int length = int(end - number);
+        line += ',';
+        if (length < kValueWidth) line.append(kValueWidth - length, ' ');
+        line.append(number, length);
     }
     line += '\n';
     return line;

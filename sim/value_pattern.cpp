@@ -2,9 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
+
+#include "core/number_text.h"
 
 namespace {
 
@@ -34,7 +33,7 @@ bool parse_decimal(const std::string& text, double* value, int* decimals) {
         }
     }
     if (digits == 0) return false;
-    *value = std::strtod(text.c_str(), nullptr);
+    *value = read_double_prefix(text.data(), text.data() + text.size());
     *decimals = std::max(after_point, 0);
     return true;
 }
@@ -52,6 +51,20 @@ std::vector<std::string> split_arguments(const std::string& inner) {
     }
     if (!part.empty()) parts.push_back(part);
     return parts;
+}
+
+// printf's "%+.*f" under the "C" locale, whatever the simulator's locale is.
+std::string signed_fixed(double value, int decimals) {
+    // A sign, the 309 integer digits of the largest double, the point and the decimals.
+    std::string text(std::size_t(1 + 309 + 1 + decimals), ' ');
+    char* const digits = &text[1];
+    const char* end = write_fixed(digits, &text[0] + text.size(), value, decimals);
+    text.resize(std::size_t(end - text.data()));
+    if (*digits == '-')
+        text.erase(0, 1);
+    else
+        text[0] = '+';
+    return text;
 }
 
 }  // namespace
@@ -148,10 +161,7 @@ double ValuePattern::value(long count) const {
 }
 
 std::string ValuePattern::text(long count) const {
-    const int decimals = decimals_[item_of(count)];
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%+.*f", decimals, value(count));
-    std::string text = buffer;
+    std::string text = signed_fixed(value(count), decimals_[item_of(count)]);
     // A value that rounds to zero is "+0.00", never "-0.00".
     if (text[0] == '-' && text.find_first_not_of("-0.") == std::string::npos) text[0] = '+';
     return text;
