@@ -1,5 +1,5 @@
-// Veld Recorder: the entry point. It builds the long-lived objects the windows and the acquisition
-// core share, runs the main window's event loop and shuts the core down after it.
+// Veld Recorder: the entry point. It builds the recording station the windows sit on, runs the main
+// window's event loop and shuts the core down after it.
 
 #include <QApplication>
 #include <QHash>
@@ -9,9 +9,8 @@
 #include "core/clock.h"
 #include "core/sdi12_core.h"
 #include "core/serial_link.h"
+#include "core/station.h"
 #include "core/workspace.h"
-#include "devices/device_list.h"
-#include "variables/column_list.h"
 
 int main(int argc, char* argv[]) {
     // A fixed hash seed keeps the attribute order of written settings files the same from run to
@@ -21,16 +20,14 @@ int main(int argc, char* argv[]) {
 
     SystemClock clock;
     const std::unique_ptr<SerialLink> link = make_platform_serial_link();
-    ColumnList columns;
-    DeviceList devices;
-    sdi12_core core(columns, devices, *link, clock, workspace_root());
+    Station station(*link, clock, workspace_root());
 
     int result = 0;
     {
-        MainWindow window(core, columns, devices);
+        MainWindow window(station);
         window.show();
         result = app.exec();
     }
-    core.shut_down();
+    station.core().shut_down();
     return result;
 }

@@ -17,21 +17,16 @@
 #include "app/splash_fade.h"
 #include "app/variable_table.h"
 #include "core/sdi12_core.h"
+#include "core/station.h"
 #include "core/workspace.h"
 #include "devices/device_list.h"
-#include "devices/parse_dev_cfg.h"
 #include "ui_mainwindow.h"
 #include "variables/column_list.h"
-#include "variables/varlist_file.h"
 
 namespace {
 
 constexpr int kTickMs = 100;
 constexpr int kVariableListTab = 1;
-
-QString varlist_path() {
-    return workspace_path(QStringLiteral("varlist.xml"), kFolderConfig);
-}
 
 void apply_widths(QTableWidget& table, const std::vector<int>& widths) {
     for (int c = 0; c < int(widths.size()); ++c) table.setColumnWidth(c, widths[c]);
@@ -39,8 +34,12 @@ void apply_widths(QTableWidget& table, const std::vector<int>& widths) {
 
 }  // namespace
 
-MainWindow::MainWindow(sdi12_core& core, ColumnList& columns, DeviceList& devices, QWidget* parent)
-    : QMainWindow(parent), core_(core), columns_(columns), devices_(devices) {
+MainWindow::MainWindow(Station& station, QWidget* parent)
+    : QMainWindow(parent),
+      station_(station),
+      core_(station.core()),
+      columns_(station.columns()),
+      devices_(station.devices()) {
     // The pictures live in the window library; a static library needs its resources pulled in.
     Q_INIT_RESOURCE(veld);
 
@@ -86,8 +85,7 @@ void MainWindow::deferred_startup() {
     device_table::fit_columns(*ui_->device_table);
     build_dialogs();
 
-    columns_.reset_columns(ColumnList::kDefaultCount);
-    read_varlist(columns_, varlist_path());
+    station_.load_variable_list();
     fill_variable_table();
 
     connect(this, &MainWindow::dummy_end_of_log, this, &MainWindow::on_values_changed, Qt::QueuedConnection);
@@ -101,15 +99,14 @@ void MainWindow::deferred_startup() {
     // fresh machine; after "Hello World", so the problems appear on the console.
     create_workspace_folders();
 
-    core_.read_core_config();
-    core_.start(QThread::InheritPriority);
+    station_.load_core_settings();
+    station_.start_core(QThread::InheritPriority);
     core_.prepare_scan(0);
     connect(&core_, &sdi12_core::end_of_log, this, &MainWindow::on_values_changed, Qt::QueuedConnection);
     connect(&core_, &sdi12_core::cmd_event, this, &MainWindow::on_cmd_event, Qt::QueuedConnection);
     start_remote_and_import();
 
-    parse_dev_cfg::load_all(devices_, workspace_path(QString(), kFolderDevices));
-    core_.rebuild_scripts();
+    station_.load_device_definitions();
     on_devlist_changed();
     fill_variable_table();
 
@@ -120,16 +117,15 @@ void MainWindow::deferred_startup() {
 
     connect(&core_, &sdi12_core::end_of_log, this, &MainWindow::update_statusbar, Qt::QueuedConnection);
     connect(&core_, &sdi12_core::mode_changed, this, &MainWindow::update_statusbar, Qt::QueuedConnection);
+    connect(&core_, &sdi12_core::port_state_changed, this, &MainWindow::update_statusbar,
+            Qt::QueuedConnection);
     status_label_ = new QLabel(product_info::status_version_text(), this);
     statusBar()->addWidget(status_label_);
     ui_->actionChange_Address->setEnabled(false);
 }
 
 void MainWindow::create_workspace_folders() {
-    for (const QString& problem : ensure_workspace_folders(workspace_root())) {
-        core_.print(problem);
-        qWarning("%s", qPrintable(problem));
-    }
+    station_.create_folders();
 }
 
 void MainWindow::build_dialogs() {}  // Dialogs and satellite windows are built here as they join.
@@ -176,7 +172,7 @@ void MainWindow::on_devlist_changed() {
 
 void MainWindow::on_values_changed() {
     if (!ui_ready_) return;
-    variable_table::refresh_current(*ui_->columnTable, columns_);
+    variable_table::refresh_current(*ui_->columnTable, *core_.latest_values());
     emit end_of_processing();
 }
 
@@ -231,17 +227,13 @@ void MainWindow::on_actionStop_Logging_triggered() {
 
 void MainWindow::on_actionSave_triggered() {
     // A save that did not happen is said on the console, so nobody relies on it.
-    if (core_.write_core_config() != 0)
-        core_.print(QStringLiteral("Save: cannot write %1")
-                        .arg(workspace_path(QStringLiteral("config.xml"), kFolderConfig)));
-    if (write_varlist(columns_, varlist_path()) != 0)
-        core_.print(QStringLiteral("Save: cannot write %1").arg(varlist_path()));
+    station_.save();
 }
 
 void MainWindow::on_actionContents_triggered() {
     // A file URL built from the absolute path: right on every platform, unlike "file:///" + path,
     // which gives four slashes for a path that starts with "/".
-    const QString guide = workspace_path(QStringLiteral("veld-guidev2.pdf"), kFolderDevices);
+    const QString guide = station_.path(QStringLiteral("veld-guidev2.pdf"), kFolderDevices);
     QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(guide).absoluteFilePath()));
 }
 

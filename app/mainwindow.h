@@ -8,6 +8,7 @@ class ColumnList;
 class DeviceList;
 class QLabel;
 class QSplashScreen;
+class Station;
 class sdi12_core;
 
 namespace Ui {
@@ -21,8 +22,8 @@ class MainWindow;
 class MainWindow : public QMainWindow {
     Q_OBJECT
   public:
-    // The core, the column list and the device slots live for the whole run, longer than the window.
-    MainWindow(sdi12_core& core, ColumnList& columns, DeviceList& devices, QWidget* parent = nullptr);
+    // The station (core, column list, device slots) lives for the whole run, longer than the window.
+    explicit MainWindow(Station& station, QWidget* parent = nullptr);
     ~MainWindow() override;
 
   signals:
@@ -73,6 +74,7 @@ class MainWindow : public QMainWindow {
     void connect_displays();         // end_of_processing -> LCD panels and plots
     void close_satellite_windows();  // LCD panels, console and plots save their layouts on close
 
+    Station& station_;
     sdi12_core& core_;
     ColumnList& columns_;
     DeviceList& devices_;

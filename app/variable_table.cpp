@@ -6,6 +6,7 @@
 
 #include "app/column_widths.h"
 #include "variables/column_list.h"
+#include "variables/value_snapshot.h"
 
 namespace variable_table {
 namespace {
@@ -34,28 +35,25 @@ void fill(QTableWidget& table, const ColumnList& columns) {
         qMin(kRowHeight, table.verticalHeader()->minimumSectionSize()));
     table.verticalHeader()->setDefaultSectionSize(kRowHeight);
     table.setRowCount(kRows);
-    columns.read_all([&](const std::vector<column_record>& records) {
-        for (int row = 0; row < kRows; ++row) {
-            const bool listed = row < int(records.size());
-            const column_record empty;
-            const column_record& r = listed ? records[row] : empty;
-            set_text(table, row, kLetters, r.letters, false);
-            set_text(table, row, kVariable, r.label, false);
-            set_text(table, row, kName, r.name, listed);
-            set_text(table, row, kUnits, r.units, listed);
-            set_text(table, row, kCurrent, listed ? r.value_text : QStringLiteral("0"), false);
-        }
-    });
+    // A copy taken under the list's lock; the cells are filled outside it, so the worker never
+    // waits for the table.
+    std::vector<column_record> records;
+    columns.read_all([&](const std::vector<column_record>& all) { records = all; });
+    const column_record empty;
+    for (int row = 0; row < kRows; ++row) {
+        const bool listed = row < int(records.size());
+        const column_record& r = listed ? records[row] : empty;
+        set_text(table, row, kLetters, r.letters, false);
+        set_text(table, row, kVariable, r.label, false);
+        set_text(table, row, kName, r.name, listed);
+        set_text(table, row, kUnits, r.units, listed);
+        set_text(table, row, kCurrent, listed ? r.value_text : QStringLiteral("0"), false);
+    }
 }
 
-void refresh_current(QTableWidget& table, const ColumnList& columns) {
+void refresh_current(QTableWidget& table, const ValueSnapshot& values) {
     const QSignalBlocker quiet(table);
-    columns.read_all([&](const std::vector<column_record>& records) {
-        for (int row = 0; row < table.rowCount(); ++row) {
-            const QString text = row < int(records.size()) ? records[row].value_text : QStringLiteral("0");
-            set_text(table, row, kCurrent, text, false);
-        }
-    });
+    for (int row = 0; row < table.rowCount(); ++row) set_text(table, row, kCurrent, values.text(row), false);
 }
 
 void store_edit(const QTableWidget& table, ColumnList& columns, int row, int column) {

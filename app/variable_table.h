@@ -1,6 +1,7 @@
 #pragma once
 
 class ColumnList;
+struct ValueSnapshot;
 class QTableWidget;
 
 // The Variable List table: one row per column record (letters, variable label, name, units,
@@ -17,7 +18,7 @@ enum Column : int { kLetters = 0, kVariable = 1, kName = 2, kUnits = 3, kCurrent
 void fill(QTableWidget& table, const ColumnList& columns);
 
 // Rewrites the Current column: each column's value text, "0" beyond the list.
-void refresh_current(QTableWidget& table, const ColumnList& columns);
+void refresh_current(QTableWidget& table, const ValueSnapshot& values);
 
 // Stores the edited cell (Name or Units) of a row inside the list; other cells are ignored.
 void store_edit(const QTableWidget& table, ColumnList& columns, int row, int column);

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "core/sdi12_core.h"
+#include "core/core_services.h"
 #include "devices/device_list.h"
 
 void AddressScan::start() {
     index_ = 0;
-    core_.devices_.update_all([](std::array<idev, DeviceList::kSlots>& all) {
+    devices_.update_all([](std::array<idev, DeviceList::kSlots>& all) {
         for (idev& dev : all) {
             dev.scanned = 0;
             dev.identification.clear();
@@ -18,47 +18,45 @@ void AddressScan::start() {
 }
 
 int AddressScan::step(int state) {
-    SensorLink& link = core_.link_;
+    SensorLink& link = core_.link();
     switch (state) {
         case kSend: {
+            link.drop_stale_input();
             lines_seen_ = link.line_counter();
             bytes_seen_ = link.byte_counter();
-            link.clear_partial_line();
             const QString address = slot_address(index_);
             core_.print(QStringLiteral("scanning address %1").arg(address));
             link.send_command((address + QStringLiteral("I!")).toLatin1(), core_.comm_mode());
-            deadline_ = core_.clock_.tick_ms() + kSilenceMs;
+            deadline_ = core_.clock().tick_ms() + kSilenceMs;
             return kWaitAnswer;
         }
         case kWaitAnswer: {
             link.read_step();
             if (link.line_counter() > lines_seen_) {
-                core_.devices_.update(index_, [](idev& dev) { dev.scanned = 1; });
+                devices_.update(index_, [](idev& dev) { dev.scanned = 1; });
                 const QByteArray line = link.complete_line();
                 // In RS485 mode the echoed command starts with "%", so the address comes second.
                 const int at = core_.comm_mode() == CommMode::Rs485 ? 1 : 0;
-                const int slot =
-                    line.size() > at ? core_.devices_.find_address(QChar::fromLatin1(line[at])) : -1;
+                const int slot = line.size() > at ? devices_.find_address(QChar::fromLatin1(line[at])) : -1;
                 if (slot >= 0) {
-                    core_.devices_.update(slot,
-                                          [&](idev& dev) { dev.identification = QString::fromLatin1(line); });
-                    core_.notify([c = &core_] { emit c->devlist_changed(); });
+                    devices_.update(slot, [&](idev& dev) { dev.identification = QString::fromLatin1(line); });
+                    core_.announce(CoreEvent::kDeviceListChanged);
                 }
                 return kNext;
             }
             if (link.byte_counter() != bytes_seen_) {
                 bytes_seen_ = link.byte_counter();
-                deadline_ = core_.clock_.tick_ms() + kSilenceMs;
-            } else if (core_.clock_.tick_ms() > deadline_) {
-                core_.devices_.update(index_, [](idev& dev) { dev.scanned = 1; });
-                core_.notify([c = &core_] { emit c->devlist_changed(); });
+                deadline_ = core_.clock().tick_ms() + kSilenceMs;
+            } else if (core_.clock().tick_ms() > deadline_) {
+                devices_.update(index_, [](idev& dev) { dev.scanned = 1; });
+                core_.announce(CoreEvent::kDeviceListChanged);
                 return kNext;
             }
             return kWaitAnswer;
         }
         case kNext:
             if (++index_ >= kAddresses) {
-                core_.set_active(false);
+                core_.go_idle();
                 return kDone;
             }
             return kSend;
@@ -69,5 +67,5 @@ int AddressScan::step(int state) {
 
 int AddressScan::wait_budget(int state) const {
     if (state != kWaitAnswer) return 0;
-    return int(std::max<std::int64_t>(0, deadline_ - core_.clock_.tick_ms() + 1));
+    return int(std::max<std::int64_t>(0, deadline_ - core_.clock().tick_ms() + 1));
 }

@@ -2,7 +2,8 @@
 
 #include <cstdint>
 
-class sdi12_core;
+class CoreServices;
+class DeviceList;
 
 // Visits the sixteen bus addresses 0..9, a..f in turn with the identify command "aI!" and stores
 // each answer line in the slot of the address that answered. An address is silent after 200 ms
@@ -14,7 +15,7 @@ class AddressScan {
     static constexpr int kSilenceMs = 200;
     static constexpr int kAddresses = 16;
 
-    explicit AddressScan(sdi12_core& core) : core_(core) {}
+    AddressScan(CoreServices& core, DeviceList& devices) : core_(core), devices_(devices) {}
 
     // Forgets what every slot knew from the last scan and starts at address 0.
     void start();
@@ -24,7 +25,8 @@ class AddressScan {
     int wait_budget(int state) const;
 
   private:
-    sdi12_core& core_;
+    CoreServices& core_;
+    DeviceList& devices_;
     int index_ = 0;
     int lines_seen_ = 0;
     int bytes_seen_ = 0;

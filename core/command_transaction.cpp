@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
+#include "core/answer_match.h"
+#include "core/core_services.h"
 #include "core/option_commands.h"
-#include "core/sdi12_core.h"
 
 void CommandTransaction::start_single(const QString& command, int option_number) {
     command_ = command;
@@ -17,67 +18,78 @@ void CommandTransaction::start_batch(std::vector<dev_opt>* options, const QStrin
 }
 
 void CommandTransaction::send(const QString& command) {
-    SensorLink& link = core_.link_;
-    link.clear_partial_line();
-    link.send_command(command.toLatin1(), core_.comm_mode());
+    SensorLink& link = core_.link();
+    sent_ = command.toLatin1();
+    link.drop_stale_input();
+    link.send_command(sent_, core_.comm_mode());
     lines_seen_ = link.line_counter();
-    deadline_ = core_.clock_.tick_ms() + kAnswerTimeoutMs;
+    deadline_ = core_.clock().tick_ms() + kAnswerTimeoutMs;
+}
+
+bool CommandTransaction::take_answer(QByteArray& answer) {
+    SensorLink& link = core_.link();
+    if (link.line_counter() <= lines_seen_) return false;
+    lines_seen_ = link.line_counter();
+    if (!answer_fits(link.complete_line(), sent_, answer_kind_of(sent_), core_.comm_mode())) {
+        core_.print(QStringLiteral("Unexpected answer ignored: ") +
+                    QString::fromLatin1(visible_line(link.complete_line())));
+        return false;
+    }
+    answer = link.complete_line();
+    core_.set_last_answer(answer);
+    return true;
 }
 
 int CommandTransaction::step_single(int state) {
-    SensorLink& link = core_.link_;
-    link.read_step();
+    core_.link().read_step();
     switch (state) {
         case kSend:
             send(command_);
             return kWaitAnswer;
-        case kWaitAnswer:
-            if (link.line_counter() > lines_seen_) {
-                core_.set_last_answer(QString::fromLatin1(link.complete_line()));
-                core_.notify([c = &core_, option = option_number_] {
-                    emit c->cmd_finnished();
-                    if (option != 0) emit c->cmd_event(option);
-                });
+        case kWaitAnswer: {
+            QByteArray answer;
+            if (take_answer(answer)) {
+                core_.announce(CoreEvent::kCommandAnswered, option_number_);
                 return kNext;
             }
-            return core_.clock_.tick_ms() > deadline_ ? kNext : kWaitAnswer;
+            return core_.clock().tick_ms() > deadline_ ? kNext : kWaitAnswer;
+        }
         default:
             return state;  // keeps echoing received bytes until another mode is asked for
     }
 }
 
 int CommandTransaction::step_batch(int state) {
-    SensorLink& link = core_.link_;
     const std::size_t count = options_ ? options_->size() : 0;
     switch (state) {
         case kSend: {
             if (option_index_ >= count) {
-                core_.set_active(false);
+                core_.go_idle();
                 return kBatchDone;
             }
             QString command;
             {
-                std::lock_guard<std::mutex> lock(core_.option_mutex_);
+                std::lock_guard<std::mutex> lock(options_lock_);
                 command = build_command((*options_)[option_index_], kReadOption, address_);
             }
             send(command);
             return kWaitAnswer;
         }
-        case kWaitAnswer:
-            link.read_step();
-            if (link.line_counter() > lines_seen_) {
-                const QByteArray line = link.complete_line();
-                core_.set_last_answer(QString::fromLatin1(line));
+        case kWaitAnswer: {
+            core_.link().read_step();
+            QByteArray line;
+            if (take_answer(line)) {
                 {
-                    std::lock_guard<std::mutex> lock(core_.option_mutex_);
+                    std::lock_guard<std::mutex> lock(options_lock_);
                     dev_opt& option = (*options_)[option_index_];
                     option.raw_answer = QString::fromLatin1(line);
                     option.current_value = extract_answer(line, option.type);
                 }
-                core_.notify([c = &core_] { emit c->multicmd_finnished(); });
+                core_.announce(CoreEvent::kOptionAnswered);
                 return kNext;
             }
-            return core_.clock_.tick_ms() > deadline_ ? kNext : kWaitAnswer;
+            return core_.clock().tick_ms() > deadline_ ? kNext : kWaitAnswer;
+        }
         case kNext:
             ++option_index_;
             return kSend;
@@ -88,5 +100,5 @@ int CommandTransaction::step_batch(int state) {
 
 int CommandTransaction::wait_budget(int state) const {
     if (state != kWaitAnswer) return 0;
-    return int(std::clamp<std::int64_t>(deadline_ + 1 - core_.clock_.tick_ms(), 0, kAnswerTimeoutMs + 1));
+    return int(std::clamp<std::int64_t>(deadline_ + 1 - core_.clock().tick_ms(), 0, kAnswerTimeoutMs + 1));
 }

@@ -2,29 +2,52 @@
 
 #include <algorithm>
 
-#include "core/record_cursor.h"
+#include "core/core_services.h"
 #include "core/record_format.h"
-#include "core/sdi12_core.h"
-#include "variables/formula_pass.h"
 
 void LoggingCycle::start() {
     record_time_ = 0;
     next_log_time_ = 0;
+    clock_offset_known_ = false;
     reset_watchdog();
 }
 
 void LoggingCycle::reset_watchdog() {
-    watchdog_start_ = core_.clock_.tick_ms();
+    watchdog_start_ = core_.clock().tick_ms();
+}
+
+void LoggingCycle::watch_clock() {
+    Clock& clock = core_.clock();
+    const std::int64_t offset = clock.wall_ms() - clock.tick_ms();
+    const std::int64_t moved = offset - clock_offset_ms_;
+    const bool known = clock_offset_known_;
+    clock_offset_ms_ = offset;
+    clock_offset_known_ = true;
+    if (!known || (moved > -kClockStepMs && moved < kClockStepMs)) return;
+
+    const std::int64_t seconds = (std::abs(moved) + 500) / 1000;
+    core_.print(QStringLiteral("Clock set %1 by %2 s")
+                    .arg(moved < 0 ? QStringLiteral("back") : QStringLiteral("forward"))
+                    .arg(seconds));
+    // Deferred data lines keep their 30 s on the new clock.
+    walker_.shift_due_times(moved / 1000);
+    // Set back, the next record time would lie far ahead: take it afresh on the new clock.
+    // Set forward, the next cycle starts at once and none is made up.
+    if (moved < 0 && next_log_time_ > 0) schedule_next_cycle();
 }
 
 int LoggingCycle::step(int state) {
-    core_.link_.read_step();
+    SensorLink& link = core_.link();
+    link.read_step();
+    watch_clock();
+
+    if (link.lost() && state != kStartOfCycle && state != kWaitNextCycle) return abandon_cycle();
 
     // Only waits for answer lines run into the watchdog; the waits for a delay, for the end of a
     // concurrent measurement and for the next cycle keep it reset.
     if (state == ScriptWalker::kDelay || state == ScriptWalker::kEndOfScript || state == kWaitNextCycle)
         reset_watchdog();
-    else if (state > 0 && core_.clock_.tick_ms() - watchdog_start_ > kWatchdogMs) {
+    else if (state > 0 && core_.clock().tick_ms() - watchdog_start_ > kWatchdogMs) {
         reset_watchdog();
         core_.print(QStringLiteral("**TIMEOUT ERROR"));
         state = ScriptWalker::kWalk;
@@ -32,15 +55,12 @@ int LoggingCycle::step(int state) {
 
     switch (state) {
         case kStartOfCycle:
-            walker_.reset(core_.current_script());
-            record_time_ = core_.clock_.wall_seconds();
-            core_.set_record_time(record_time_);
-            core_.print(QString::fromLatin1(format_record_time(record_time_)) +
-                        QStringLiteral(" : Gathering Data"));
-            core_.link_.reset_counters();
-            return ScriptWalker::kWalk;
-        case ScriptWalker::kWalk:
-            return walker_.walk();
+            return start_cycle();
+        case ScriptWalker::kWalk: {
+            const int next = walker_.walk();
+            if (next != ScriptWalker::kWalk) reset_watchdog();  // a wait starts
+            return next;
+        }
         case ScriptWalker::kWaitLine:
         case ScriptWalker::kWaitData:
         case ScriptWalker::kWaitConcurrent:
@@ -50,27 +70,53 @@ int LoggingCycle::step(int state) {
         case ScriptWalker::kEndOfScript:
             return end_of_script();
         case kWaitNextCycle:
-            return core_.clock_.wall_seconds() >= next_log_time_ ? kStartOfCycle : kWaitNextCycle;
+            return core_.clock().wall_seconds() >= next_log_time_ ? kStartOfCycle : kWaitNextCycle;
         default:
             return state;
     }
+}
+
+int LoggingCycle::start_cycle() {
+    SensorLink& link = core_.link();
+    // A port that was lost is tried again at every cycle start; until it is back no record is
+    // written, so the gap shows in the record times.
+    if (link.lost() && !link.reopen()) {
+        schedule_next_cycle();
+        return kWaitNextCycle;
+    }
+    walker_.reset(core_.logging_script());
+    record_time_ = core_.clock().wall_seconds();
+    core_.set_record_times(record_time_, next_log_time_);
+    core_.print(QString::fromLatin1(format_record_time(record_time_)) + QStringLiteral(" : Gathering Data"));
+    link.reset_counters();
+    return ScriptWalker::kWalk;
+}
+
+int LoggingCycle::abandon_cycle() {
+    core_.print(QStringLiteral("Cycle of %1 abandoned: no record written")
+                    .arg(QString::fromLatin1(format_record_time(record_time_))));
+    schedule_next_cycle();
+    return kWaitNextCycle;
+}
+
+void LoggingCycle::schedule_next_cycle() {
+    next_log_time_ = next_multiple(core_.clock().wall_seconds(), core_.log_interval());
+    core_.set_record_times(record_time_, next_log_time_);
 }
 
 int LoggingCycle::end_of_script() {
     if (walker_.has_pending())
         return walker_.resume_check() ? ScriptWalker::kWalk : ScriptWalker::kEndOfScript;
 
-    run_formulas(core_.columns_, core_);
-    core_.write_record(core_.cursor_.highest(), false);
-    next_log_time_ = next_multiple(core_.clock_.wall_seconds(), core_.settings().interval);
-    core_.set_next_log_time(next_log_time_);
-    core_.notify([c = &core_] { emit c->end_of_log(); });
+    core_.finish_record();
+    schedule_next_cycle();
+    core_.announce(CoreEvent::kCycleEnded);
     return kWaitNextCycle;
 }
 
 int LoggingCycle::wait_budget(int state) const {
-    const std::int64_t tick = core_.clock_.tick_ms();
-    const std::int64_t wall = core_.clock_.wall_ms();
+    const std::int64_t tick = core_.clock().tick_ms();
+    const std::int64_t wall = core_.clock().wall_ms();
     std::int64_t until = 0;  // milliseconds
     switch (state) {
         case ScriptWalker::kWaitLine:

@@ -1,6 +1,7 @@
 #include "core/memory_serial_link.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 
@@ -10,9 +11,11 @@ OpenResult MemorySerialLink::open(const std::string& name, const LineSettings& s
     std::lock_guard<std::mutex> lock(mutex_);
     opened_names_.push_back(name);
     OpenResult result;
-    open_ = open_error_ == 0;
+    const int error = gone_ ? ENOENT : open_error_;
+    open_ = error == 0;
+    fault_.clear();
     result.opened = open_;
-    result.error_code = open_error_;
+    result.error_code = error;
     result.settings_ok = open_ && !settings_refused_;
     if (open_) settings_ = settings;
     return result;
@@ -34,6 +37,10 @@ bool MemorySerialLink::write_byte(std::uint8_t byte) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         if (!open_) return false;
+        if (gone_) {
+            fault_ = "the device was removed";
+            return false;
+        }
         events_.push_back(event);
         peer = peer_;
     }
@@ -43,7 +50,8 @@ bool MemorySerialLink::write_byte(std::uint8_t byte) {
 
 bool MemorySerialLink::read_byte(std::uint8_t& byte) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (!open_ || !byte_ready_locked()) return false;
+    if (open_ && gone_) fault_ = "the device was removed";
+    if (!open_ || gone_ || !byte_ready_locked()) return false;
     byte = input_.front().second;
     input_.pop_front();
     return true;
@@ -107,6 +115,18 @@ void MemorySerialLink::feed_paced(const std::string& bytes, double per_char_ms, 
 void MemorySerialLink::set_peer(Peer peer) {
     std::lock_guard<std::mutex> lock(mutex_);
     peer_ = std::move(peer);
+}
+
+std::string MemorySerialLink::fault() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return fault_;
+}
+
+void MemorySerialLink::set_gone(bool gone) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    gone_ = gone;
+    if (gone) input_.clear();  // what was on its way went with the adapter
+    changed_.notify_all();
 }
 
 void MemorySerialLink::set_open_error(int code) {

@@ -36,6 +36,11 @@ class MemorySerialLink final : public SerialLink {
     void set_break(bool on) override;
     bool wait_readable(int timeout_ms) override;
     void wake() override;
+    std::string fault() const override;
+
+    // Pulls the port out (reads and writes fail, the fault says so, opens fail with ENOENT) or
+    // plugs it back in, as a USB adapter would be.
+    void set_gone(bool gone);
 
     // Bytes that become readable once the tick reaches at_ms (now when negative).
     void feed(const std::string& bytes, std::int64_t at_ms = -1);
@@ -61,6 +66,8 @@ class MemorySerialLink final : public SerialLink {
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     bool open_ = false;
+    bool gone_ = false;
+    std::string fault_;
     bool woken_ = false;
     int open_error_ = 0;
     bool settings_refused_ = false;

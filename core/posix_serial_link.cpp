@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 
 namespace {
@@ -54,6 +55,22 @@ void make_nonblocking_cloexec(int fd) {
     ::fcntl(fd, F_SETFD, ::fcntl(fd, F_GETFD) | FD_CLOEXEC);
 }
 
+// A pseudo-terminal cannot carry 7 data bits or parity: it keeps 8N1 whatever it is told.
+bool is_pseudo_terminal(int fd) {
+    char name[64];
+    if (::ttyname_r(fd, name, sizeof name) != 0) return false;
+    return std::strncmp(name, "/dev/pts/", 9) == 0 || std::strncmp(name, "/dev/ttys", 9) == 0;
+}
+
+// Whether the port holds what was asked for, apart from what a pty cannot hold.
+bool took_all_but_char_format(const termios& wanted, const termios& got) {
+    const tcflag_t char_format = CSIZE | PARENB | PARODD;
+    return wanted.c_iflag == got.c_iflag && wanted.c_oflag == got.c_oflag && wanted.c_lflag == got.c_lflag &&
+           (wanted.c_cflag & ~char_format) == (got.c_cflag & ~char_format) &&
+           cfgetispeed(&wanted) == cfgetispeed(&got) && cfgetospeed(&wanted) == cfgetospeed(&got) &&
+           wanted.c_cc[VMIN] == got.c_cc[VMIN] && wanted.c_cc[VTIME] == got.c_cc[VTIME];
+}
+
 std::int64_t monotonic_ms() {
     timespec now{};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
@@ -93,6 +110,7 @@ OpenResult PosixSerialLink::open(const std::string& name, const LineSettings& se
         return result;
     }
     fd_ = fd;
+    fault_.clear();
     result.opened = true;
     result.settings_ok = apply_settings(settings);
     raise_modem_lines();
@@ -110,14 +128,20 @@ bool PosixSerialLink::apply_settings(const LineSettings& settings) {
 #endif
     tio.c_cflag |= (settings.data_bits == 7 ? CS7 : CS8) | CREAD | CLOCAL;
     if (settings.even_parity) tio.c_cflag |= PARENB;
-    tio.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK | ISTRIP | IGNPAR | PARMRK);
+    tio.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK | ISTRIP | IGNPAR | PARMRK | BRKINT);
     if (settings.parity_check) tio.c_iflag |= INPCK;
+    // A single-wire SDI-12 interface hears its own wake-up break; without IGNBRK it would arrive
+    // as a NUL byte at the start of the answer.
+    tio.c_iflag |= IGNBRK;
     // Reads return at once with whatever is waiting, possibly nothing.
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
     if (::cfsetispeed(&tio, speed) != 0 || ::cfsetospeed(&tio, speed) != 0) return false;
-    // A pty accepts 7E1 without applying it; the link still works, so that counts as success.
-    return ::tcsetattr(fd_, TCSANOW, &tio) == 0;
+    if (::tcsetattr(fd_, TCSANOW, &tio) == 0) return true;
+    // glibc reads the settings back and calls it a failure when any did not take. A pty keeps
+    // 8N1 whatever it is told; the link still works there, so that counts as success.
+    termios got{};
+    return is_pseudo_terminal(fd_) && ::tcgetattr(fd_, &got) == 0 && took_all_but_char_format(tio, got);
 }
 
 void PosixSerialLink::raise_modem_lines() {
@@ -139,8 +163,15 @@ bool PosixSerialLink::write_byte(std::uint8_t byte) {
         const ssize_t n = ::write(fd_, &byte, 1);
         if (n == 1) return true;
         if (n < 0 && errno == EINTR) continue;
+        if (n < 0) note_failure(errno);
         return false;
     }
+}
+
+void PosixSerialLink::note_failure(int error) {
+    // A full output buffer or no input yet is normal; anything else means the device is gone.
+    if (error == EAGAIN || error == EWOULDBLOCK || error == EINTR || !fault_.empty()) return;
+    fault_ = std::strerror(error);
 }
 
 bool PosixSerialLink::read_byte(std::uint8_t& byte) {
@@ -149,6 +180,7 @@ bool PosixSerialLink::read_byte(std::uint8_t& byte) {
         const ssize_t n = ::read(fd_, &byte, 1);
         if (n == 1) return true;
         if (n < 0 && errno == EINTR) continue;
+        if (n < 0) note_failure(errno);
         return false;
     }
 }
@@ -169,8 +201,10 @@ bool PosixSerialLink::wait_readable(int timeout_ms) {
     if (count < 2) return false;
     const short port_events = fds[1].revents;
     if ((port_events & (POLLHUP | POLLERR | POLLNVAL)) == 0) return (port_events & POLLIN) != 0;
-    // The other side hung up (a simulator that ended): the port now polls ready for ever without
-    // data. Wait out the time on the wake pipe alone so the caller's loop does not spin.
+    // The other side hung up (a simulator that ended, a pulled adapter): the port now polls ready
+    // for ever without data. Say so, and wait out the time on the wake pipe alone so the caller's
+    // loop does not spin.
+    if (fault_.empty()) fault_ = (port_events & POLLNVAL) ? "the port was closed" : "the device hung up";
     const std::int64_t left = deadline - monotonic_ms();
     if (!woken && left > 0 && ::poll(fds, 1, int(left)) > 0) drain_wake_pipe();
     return false;

@@ -22,13 +22,17 @@ class PosixSerialLink final : public SerialLink {
 
     bool wait_readable(int timeout_ms) override;
     void wake() override;
+    std::string fault() const override { return fault_; }
 
   private:
     bool apply_settings(const LineSettings& settings);
     void raise_modem_lines();
     void drain_wake_pipe();
+    // Notes why the port failed when errno says the device is gone rather than merely busy.
+    void note_failure(int error);
 
     int fd_ = -1;
+    std::string fault_;
     // Self-pipe: wake() writes a byte to end a poll() in wait_readable. Both ends are created
     // once and stay open for the object's life, so wake() never races with close().
     int wake_read_ = -1;

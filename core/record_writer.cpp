@@ -4,10 +4,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
-RecordWriter::RecordWriter(Printer print, QString current_values_path)
-    : print_(std::move(print)), current_values_path_(std::move(current_values_path)) {}
+RecordWriter::RecordWriter(Printer print, QString current_values_path, int max_held_lines)
+    : print_(std::move(print)),
+      current_values_path_(std::move(current_values_path)),
+      max_held_lines_(max_held_lines) {}
 
 QString RecordWriter::default_current_values_path() {
 #ifdef Q_OS_WIN
@@ -41,14 +45,32 @@ bool RecordWriter::append(const QString& path, const QByteArray& text) {
         held_line_count_ -= held_.front().second.count('\n');
         held_.erase(held_.begin());
     }
-    if (held_.empty() && write_to(path, text, error)) return true;
+    if (held_.empty() && write_to(path, text, error)) {
+        if (dropped_line_count_ > 0) {
+            print_(QStringLiteral("Log file writable again: %1 lines were lost while it was not")
+                       .arg(dropped_line_count_));
+            dropped_line_count_ = 0;
+        }
+        return true;
+    }
 
-    if (held_line_count_ < kMaxHeldLines) {
+    if (held_line_count_ < max_held_lines_) {
         held_.emplace_back(path, text);
         held_line_count_ += text.count('\n');
+    } else {
+        if (dropped_line_count_ == 0)
+            print_(QStringLiteral("%1 lines held back for the log file: further lines are lost until it "
+                                  "can be written")
+                       .arg(held_line_count_));
+        dropped_line_count_ += text.count('\n');
     }
     print_(QStringLiteral("File Error %1: %2 (%3 lines held back)").arg(path, error).arg(held_line_count_));
     return false;
+}
+
+int RecordWriter::dropped_lines() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return dropped_line_count_;
 }
 
 int RecordWriter::held_lines() const {
@@ -59,17 +81,40 @@ int RecordWriter::held_lines() const {
 bool RecordWriter::replace_current_values(const QByteArray& line) {
     const QFileInfo target(current_values_path_);
     if (!target.dir().exists()) return false;
+    QString error;
+    if (!replace_file(line, error)) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!current_values_failed_)
+            print_(QStringLiteral("Cannot replace %1: %2 (said once)").arg(current_values_path_, error));
+        current_values_failed_ = true;
+        return false;
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    current_values_failed_ = false;
+    return true;
+}
+
+bool RecordWriter::replace_file(const QByteArray& line, QString& error) {
+    const QFileInfo target(current_values_path_);
     QTemporaryFile temp(target.dir().filePath(QStringLiteral(".veld_current.XXXXXX")));
-    if (!temp.open() || temp.write(line) != line.size() || !temp.flush()) return false;
+    if (!temp.open() || temp.write(line) != line.size() || !temp.flush()) {
+        error = temp.errorString();
+        return false;
+    }
     temp.close();
 #ifdef Q_OS_WIN
     QFile::remove(current_values_path_);
-    if (!QFile::rename(temp.fileName(), current_values_path_)) return false;
+    if (!QFile::rename(temp.fileName(), current_values_path_)) {
+        error = QStringLiteral("rename failed");
+        return false;
+    }
 #else
     // rename() replaces the name itself: a symlink planted there is replaced, never followed.
     if (std::rename(QFile::encodeName(temp.fileName()).constData(),
-                    QFile::encodeName(current_values_path_).constData()) != 0)
+                    QFile::encodeName(current_values_path_).constData()) != 0) {
+        error = QString::fromLocal8Bit(std::strerror(errno));
         return false;
+    }
 #endif
     temp.setAutoRemove(false);
     QFile::setPermissions(current_values_path_,

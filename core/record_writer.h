@@ -10,14 +10,16 @@
 // Appends finished record lines to a CSV log file and replaces the current-values file. A log
 // file that cannot be opened or written is reported, and the lines it did not take are kept and
 // written first the next time the file can be written, so no record is lost to a passing fault
-// (a full disk, a file held open by a spreadsheet).
+// (a full disk, a file held open by a spreadsheet). Past kMaxHeldLines further lines are
+// dropped: said once per outage, and how many when the file takes lines again. A current-values
+// file that cannot be replaced is said once, until it can be again.
 // Thread: any; one writer is shared by the threads that append records.
 class RecordWriter {
   public:
     using Printer = std::function<void(const QString& message)>;
     static constexpr int kMaxHeldLines = 100000;
 
-    RecordWriter(Printer print, QString current_values_path);
+    RecordWriter(Printer print, QString current_values_path, int max_held_lines = kMaxHeldLines);
 
     // Appends `text` (one or more whole lines) to the file at `path`. Returns true when the file
     // took it and everything held back before it.
@@ -28,6 +30,7 @@ class RecordWriter {
     bool replace_current_values(const QByteArray& line);
 
     int held_lines() const;
+    int dropped_lines() const;
     QString current_values_path() const { return current_values_path_; }
 
     // "/tmp/veld_current.txt" (on Windows "c:/temp/veld_current.txt").
@@ -35,10 +38,14 @@ class RecordWriter {
 
   private:
     bool write_to(const QString& path, const QByteArray& text, QString& error);
+    bool replace_file(const QByteArray& line, QString& error);
 
     Printer print_;
     const QString current_values_path_;
+    const int max_held_lines_;
     mutable std::mutex mutex_;
     std::vector<std::pair<QString, QByteArray>> held_;
     int held_line_count_ = 0;
+    int dropped_line_count_ = 0;  // in the present outage
+    bool current_values_failed_ = false;
 };

@@ -1,5 +1,7 @@
 #include "core/script_line.h"
 
+#include <algorithm>
+
 namespace {
 
 // The decimal number right after a keyword; spaces before it are allowed, anything else ends it.
@@ -51,4 +53,10 @@ ScriptLineAction classify_line(const QByteArray& line) {
         a.code = ScriptLineAction::kWaitLine;
     }
     return a;
+}
+
+int script_timeout_ms(int seconds) {
+    constexpr long long kMaxMs = 2147483647LL;
+    const long long ms = static_cast<long long>(seconds) * 1000;
+    return int(std::clamp(ms, -kMaxMs, kMaxMs));
 }

@@ -25,3 +25,6 @@ struct ScriptLineAction {
 // first characters, then SDI-12 commands by their second character (D, M or S, C), then any other
 // text ending in "!" as a line to wait for without sending it. Pure: the walker applies the effects.
 ScriptLineAction classify_line(const QByteArray& line);
+
+// The milliseconds of "TIMEOUT n": n x 1000, held within an int for any n a script may carry.
+int script_timeout_ms(int seconds);

@@ -2,17 +2,19 @@
 
 #include <algorithm>
 
+#include "core/answer_match.h"
+#include "core/core_services.h"
 #include "core/data_answer.h"
-#include "core/logging_cycle.h"
 #include "core/record_cursor.h"
 #include "core/script_line.h"
-#include "core/sdi12_core.h"
+#include "variables/formula_pass.h"
 
 void ScriptWalker::reset(std::vector<QByteArray> script) {
     script_ = std::move(script);
     next_ = 0;
     furthest_ = 0;
     pending_.clear();
+    sent_.clear();
 }
 
 QByteArray ScriptWalker::fetch() {
@@ -23,7 +25,7 @@ QByteArray ScriptWalker::fetch() {
 }
 
 int ScriptWalker::walk() {
-    SensorLink& link = core_.link_;
+    SensorLink& link = core_.link();
     for (;;) {
         lines_seen_ = link.line_counter();
         const QByteArray line = fetch();
@@ -31,16 +33,16 @@ int ScriptWalker::walk() {
         const ScriptLineAction action = classify_line(line);
         switch (action.keyword) {
             case ScriptLineAction::kCell:
-                core_.cursor_.mark(RecordCursor::kMoveTo, action.number);
+                core_.cursor().mark(RecordCursor::kMoveTo, action.number);
                 break;
             case ScriptLineAction::kDelay:
-                delay_deadline_ = core_.clock_.tick_ms() + action.number;
+                delay_deadline_ = core_.clock().tick_ms() + action.number;
                 return kDelay;
             case ScriptLineAction::kStart:
                 resume_check();
                 break;
             case ScriptLineAction::kTimeout:
-                script_timeout_ms_ = action.number * 1000;
+                script_timeout_ms_ = ::script_timeout_ms(action.number);
                 break;
             default:
                 break;
@@ -48,25 +50,46 @@ int ScriptWalker::walk() {
         if (action.code == ScriptLineAction::kGoOn) continue;
         if (action.code == ScriptLineAction::kStop) return kWalk;
         if (action.code < 100) {
-            link.clear_partial_line();
+            link.drop_stale_input();
             link.send_command(line, core_.comm_mode());
+            lines_seen_ = link.line_counter();
+            sent_ = line;
         }
-        core_.logging_->reset_watchdog();
         return action.code;
     }
 }
 
-int ScriptWalker::wait(int state) {
-    if (state == kDelay) return core_.clock_.tick_ms() > delay_deadline_ ? kWalk : kDelay;
-
-    SensorLink& link = core_.link_;
-    if (link.line_counter() <= lines_seen_) return state;
+bool ScriptWalker::answers_wait(int state, const QByteArray& line) const {
     switch (state) {
         case kWaitData:
-            parse_values(link.complete_line());
+            return answer_fits(line, sent_, AnswerKind::kData, core_.comm_mode());
+        case kWaitConcurrent:
+            return answer_fits(line, sent_, AnswerKind::kConcurrent, core_.comm_mode());
+        case kWaitResponse:
+            // WAITRESP waits for the service request of the sensor asked last.
+            return answer_fits(line, sent_, AnswerKind::kServiceRequest, core_.comm_mode());
+        default:
+            return answer_fits(line, sent_, answer_kind_of(sent_), core_.comm_mode());
+    }
+}
+
+int ScriptWalker::wait(int state) {
+    if (state == kDelay) return core_.clock().tick_ms() > delay_deadline_ ? kWalk : kDelay;
+
+    SensorLink& link = core_.link();
+    if (link.line_counter() <= lines_seen_) return state;
+    lines_seen_ = link.line_counter();
+    const QByteArray& line = link.complete_line();
+    if (!answers_wait(state, line)) {
+        core_.print(QStringLiteral("Unexpected answer ignored: ") + QString::fromLatin1(visible_line(line)));
+        return state;
+    }
+    switch (state) {
+        case kWaitData:
+            parse_values(line);
             break;
         case kWaitConcurrent: {
-            pending_.push_back({next_, core_.clock_.wall_seconds() + kConcurrentDelaySeconds});
+            pending_.push_back({next_, core_.clock().wall_seconds() + kConcurrentDelaySeconds});
             // The lines up to the next START (the matching D commands) run when the continuation is due.
             auto start = std::find_if(script_.begin() + std::min<std::size_t>(next_, script_.size()),
                                       script_.end(), [](const QByteArray& l) { return l.contains("START"); });
@@ -80,7 +103,7 @@ int ScriptWalker::wait(int state) {
 }
 
 bool ScriptWalker::resume_check() {
-    const std::int64_t now = core_.clock_.wall_seconds();
+    const std::int64_t now = core_.clock().wall_seconds();
     for (auto it = pending_.begin(); it != pending_.end(); ++it) {
         if (it->due_seconds < now) {
             next_ = it->line_index;
@@ -92,6 +115,10 @@ bool ScriptWalker::resume_check() {
     return false;
 }
 
+void ScriptWalker::shift_due_times(std::int64_t seconds) {
+    for (Continuation& c : pending_) c.due_seconds += seconds;
+}
+
 std::int64_t ScriptWalker::earliest_due() const {
     std::int64_t due = INT64_MAX;
     for (const Continuation& c : pending_) due = std::min(due, c.due_seconds);
@@ -99,13 +126,14 @@ std::int64_t ScriptWalker::earliest_due() const {
 }
 
 void ScriptWalker::parse_values(const QByteArray& line) {
+    RecordCursor& cursor = core_.cursor();
     for (float value : split_data_answer(line)) {
-        const int cell = core_.cursor_.pointer();
+        const int cell = cursor.pointer();
         if (cell < 1 || cell > RecordCursor::kMaxColumn) {
             core_.print(QStringLiteral("Index Column Error"));
             continue;
         }
-        core_.set_column_value(cell, value);
-        core_.cursor_.mark(RecordCursor::kAdvance, 0);
+        core_.values().set_column_value(cell, value);
+        cursor.mark(RecordCursor::kAdvance, 0);
     }
 }

@@ -4,11 +4,13 @@
 #include <cstdint>
 #include <vector>
 
-class sdi12_core;
+class CoreServices;
 
 // Walks the logging script within one cycle: handles the keyword lines, sends the commands,
 // waits for their answer lines, stores data answers into columns and defers the data lines of
-// concurrent (C) measurements by 30 s while the other devices are served.
+// concurrent (C) measurements by 30 s while the other devices are served. A waiting state takes
+// only a line that answers the command just sent; any other line is shown as ignored and the
+// wait goes on, so a stray line never moves a value into another sensor's columns.
 // Thread: the core's worker thread.
 class ScriptWalker {
   public:
@@ -28,7 +30,7 @@ class ScriptWalker {
         std::int64_t due_seconds;
     };
 
-    explicit ScriptWalker(sdi12_core& core) : core_(core) {}
+    explicit ScriptWalker(CoreServices& core) : core_(core) {}
 
     // Starts a cycle over `script` from its first line, with no continuations pending.
     void reset(std::vector<QByteArray> script);
@@ -41,6 +43,8 @@ class ScriptWalker {
     bool resume_check();
 
     bool has_pending() const { return !pending_.empty(); }
+    // Moves the due times of the pending continuations with a step of the wall clock.
+    void shift_due_times(std::int64_t seconds);
     std::int64_t earliest_due() const;
     std::int64_t delay_deadline() const { return delay_deadline_; }
     int script_timeout_ms() const { return script_timeout_ms_; }
@@ -49,13 +53,16 @@ class ScriptWalker {
 
   private:
     QByteArray fetch();
+    // Whether the line that arrived answers what this waiting state waits for.
+    bool answers_wait(int state, const QByteArray& line) const;
 
-    sdi12_core& core_;
+    CoreServices& core_;
     std::vector<QByteArray> script_;
     int next_ = 0;
     int furthest_ = 0;
     std::vector<Continuation> pending_;
     int lines_seen_ = 0;
+    QByteArray sent_;  // the last command sent in this cycle
     std::int64_t delay_deadline_ = 0;
     int script_timeout_ms_ = 0;
 };

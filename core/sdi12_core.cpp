@@ -9,8 +9,8 @@
 #include "core/logging_script.h"
 #include "core/record_format.h"
 #include "core/record_writer.h"
-#include "core/script_walker.h"
 #include "core/unseen_by_thread_sanitizer.h"
+#include "core/workspace.h"
 #include "devices/device_list.h"
 #include "variables/column_list.h"
 
@@ -24,6 +24,55 @@ constexpr int kClearedColumns = 1000;
 constexpr int kIdleWaitMs = 1000;
 }  // namespace
 
+class sdi12_core::Services final : public CoreServices {
+  public:
+    explicit Services(sdi12_core& core) : core_(core) {}
+
+    SensorLink& link() override { return core_.link_; }
+    Clock& clock() override { return core_.clock_; }
+    CommMode comm_mode() const override { return core_.comm_mode(); }
+    void print(const QString& text, bool raw) override { core_.print(text, raw); }
+    void set_last_answer(const QByteArray& line) override {
+        core_.set_last_answer(QString::fromLatin1(line));
+    }
+    RecordCursor& cursor() override { return core_.cursor_; }
+    ColumnSink& values() override { return core_; }
+    std::vector<QByteArray> logging_script() const override { return core_.current_script(); }
+    int log_interval() const override { return core_.settings().interval; }
+    void set_record_times(std::int64_t record_time, std::int64_t next_log_time) override {
+        core_.set_record_times(record_time, next_log_time);
+    }
+    void finish_record() override { core_.finish_record(); }
+    void go_idle() override { core_.set_active(false); }
+
+    void announce(CoreEvent event, int argument) override {
+        sdi12_core* c = &core_;
+        switch (event) {
+            case CoreEvent::kDeviceListChanged:
+                core_.notify([c] { emit c->devlist_changed(); });
+                break;
+            case CoreEvent::kCommandAnswered:
+                core_.notify([c, argument] {
+                    emit c->cmd_finnished();
+                    if (argument != 0) emit c->cmd_event(argument);
+                });
+                break;
+            case CoreEvent::kOptionAnswered:
+                core_.notify([c] { emit c->multicmd_finnished(); });
+                break;
+            case CoreEvent::kCycleEnded:
+                core_.notify([c] { emit c->end_of_log(); });
+                break;
+            case CoreEvent::kPortChanged:
+                core_.notify([c] { emit c->port_state_changed(); });
+                break;
+        }
+    }
+
+  private:
+    sdi12_core& core_;
+};
+
 sdi12_core::sdi12_core(ColumnList& columns, DeviceList& devices, SerialLink& port, Clock& clock,
                        const QString& workspace_root, QObject* parent)
     : QThread(parent),
@@ -32,11 +81,12 @@ sdi12_core::sdi12_core(ColumnList& columns, DeviceList& devices, SerialLink& por
       clock_(clock),
       root_(workspace_root),
       link_(port, clock, [this](const QString& text, bool raw) { print(text, raw); }),
+      services_(std::make_unique<Services>(*this)),
       writer_(std::make_unique<RecordWriter>([this](const QString& m) { print(m); },
                                              RecordWriter::default_current_values_path())),
-      scan_(std::make_unique<AddressScan>(*this)),
-      logging_(std::make_unique<LoggingCycle>(*this)),
-      command_(std::make_unique<CommandTransaction>(*this)) {}
+      scan_(std::make_unique<AddressScan>(*services_, devices)),
+      logging_(std::make_unique<LoggingCycle>(*services_)),
+      command_(std::make_unique<CommandTransaction>(*services_, option_mutex_)) {}
 
 sdi12_core::~sdi12_core() {
     shut_down();
@@ -156,7 +206,19 @@ void sdi12_core::step() {
         std::lock_guard<std::mutex> lock(state_mutex_);
         if (mode_ == mode) step_state_ = state;
     }
+    watch_port();
     announce_mode();
+}
+
+void sdi12_core::watch_port() {
+    const bool lost = link_.lost();
+    if (lost == port_lost_) return;
+    port_lost_ = lost;
+    {
+        std::lock_guard<std::mutex> lock(state_mutex_);
+        port_problem_ = lost ? link_.loss_reason() : QString();
+    }
+    services_->announce(CoreEvent::kPortChanged, 0);
 }
 
 int sdi12_core::wait_budget_ms() const {
@@ -234,6 +296,11 @@ void sdi12_core::set_settings(const CoreSettings& settings) {
     if (accepted.filename.size() > kMaxFileNameLength) {
         print(QStringLiteral("File name longer than %1 characters refused").arg(kMaxFileNameLength));
         accepted.filename = this->settings().filename;
+    } else if (!is_plain_file_name(accepted.filename)) {
+        // The log lives in LOG/; a name with a path could write anywhere the user may write.
+        print(QStringLiteral("Log file name \"%1\" refused: it must name a file inside LOG/ (keeping \"%2\")")
+                  .arg(accepted.filename, this->settings().filename));
+        accepted.filename = this->settings().filename;
     }
     std::lock_guard<std::mutex> lock(state_mutex_);
     settings_ = accepted;
@@ -271,7 +338,10 @@ void sdi12_core::make_log_file_name() {
 // ---- direct operations ----------------------------------------------------------------------
 
 void sdi12_core::open_port(int port_number) {
-    apply([this, port_number] { link_.open_port(port_number, QFile::encodeName(root_).toStdString()); });
+    apply([this, port_number] {
+        link_.open_port(port_number, QFile::encodeName(root_).toStdString());
+        watch_port();
+    });
 }
 
 void sdi12_core::prepare_scan(int /*request_code*/) {
@@ -305,6 +375,7 @@ void sdi12_core::set_logging(bool on) {
             set_settings(s);
         }
         link_.open_port(s.port, QFile::encodeName(root_).toStdString());
+        watch_port();
         set_mode(kLogging, LoggingCycle::kStartOfCycle);
         cursor_.mark(RecordCursor::kRestart, 0);
         {
@@ -384,27 +455,38 @@ int sdi12_core::record_number() const {
     return record_number_;
 }
 
-void sdi12_core::set_record_time(std::int64_t seconds) {
+void sdi12_core::set_record_times(std::int64_t record_time, std::int64_t next_log_time) {
     std::lock_guard<std::mutex> lock(record_mutex_);
-    record_time_ = seconds;
+    record_time_ = record_time;
+    next_log_time_ = next_log_time;
 }
 
-void sdi12_core::set_next_log_time(std::int64_t seconds) {
-    std::lock_guard<std::mutex> lock(record_mutex_);
-    next_log_time_ = seconds;
+void sdi12_core::finish_record() {
+    run_formulas(columns_, *this);
+    write_record(cursor_.highest(), false);
+    board_.publish(columns_);
 }
 
 void sdi12_core::write_record(int highest_column, bool first_three_from_columns) {
     const int limit = first_three_from_columns ? kImportColumnLimit : kCycleColumnLimit;
-    std::lock_guard<std::mutex> lock(record_mutex_);
+    // Records of all threads go to the file in the order of their numbers; the status line only
+    // takes the short record lock, never this one, so it never waits for the disk.
+    std::lock_guard<std::mutex> order(write_mutex_);
     if (highest_column > limit) {
         print(QStringLiteral("Column Error"));
         return;
     }
     cursor_.set_highest(highest_column);
+    int record_number;
+    std::int64_t record_time;
+    {
+        std::lock_guard<std::mutex> lock(record_mutex_);
+        record_number = record_number_;
+        record_time = record_time_;
+    }
 
     QByteArray text;
-    if (record_number_ == 0) {
+    if (record_number == 0) {
         std::vector<QByteArray> names;
         for (int i = 0; i <= highest_column; ++i) {
             QString name = columns_.name(i);
@@ -420,13 +502,14 @@ void sdi12_core::write_record(int highest_column, bool first_three_from_columns)
                                  ? (columns_.value_text(0) + QLatin1Char(',') + columns_.value_text(1) +
                                     QLatin1Char(',') + columns_.value_text(2))
                                        .toUtf8()
-                                 : format_cycle_fields(record_number_, record_time_);
+                                 : format_cycle_fields(record_number, record_time);
     const std::vector<float> all = columns_.values_f(highest_column + 1);
     const std::vector<float> values(all.begin() + std::min<std::size_t>(3, all.size()), all.end());
     const QByteArray line = format_record_line(first, values);
 
     writer_->append(log_file_path(), text + line);
     if (!first_three_from_columns) writer_->replace_current_values(line);
+    std::lock_guard<std::mutex> lock(record_mutex_);
     ++record_number_;
 }
 
@@ -462,6 +545,8 @@ QString sdi12_core::status_text(int code) const {
                 std::lock_guard<std::mutex> lock(state_mutex_);
                 if (stop_time_.size() >= 2) text += QStringLiteral("     Stopped at ") + stop_time_;
             }
+            std::lock_guard<std::mutex> lock(state_mutex_);
+            if (!port_problem_.isEmpty()) text += QStringLiteral("      Port lost: ") + port_problem_;
             return text;
         }
         default:

@@ -12,15 +12,16 @@
 
 #include "core/clock.h"
 #include "core/core_config.h"
+#include "core/core_services.h"
 #include "core/record_cursor.h"
 #include "core/sensor_link.h"
 #include "devices/idev.h"
 #include "variables/formula_pass.h"
+#include "variables/value_snapshot.h"
 
 class ColumnList;
 class DeviceList;
 class AddressScan;
-class ScriptWalker;
 class LoggingCycle;
 class CommandTransaction;
 class RecordWriter;
@@ -63,8 +64,12 @@ class sdi12_core : public QThread, public ColumnSink {
     void mark_column(int kind, int index) override;
 
     // Appends a record. first_three_from_columns: the download and import form (limit 200, the
-    // first fields are the texts of columns A..C, no current-values file). Thread-safe.
+    // first fields are the texts of columns A..C, no current-values file). Thread-safe; the file
+    // is written without holding what the status line reads.
     void write_record(int highest_column, bool first_three_from_columns);
+    // The values as the last record left them (see ValueBoard); windows draw from this.
+    std::shared_ptr<const ValueSnapshot> latest_values() const { return board_.latest(); }
+    ValueBoard& value_board() { return board_; }
 
     QString status_text(int code) const;
     static QString mode_name(int mode);
@@ -104,15 +109,15 @@ class sdi12_core : public QThread, public ColumnSink {
     void multicmd_finnished();
     void end_of_log();
     void mode_changed();
+    // The port was lost or is back (the status line says which).
+    void port_state_changed();
 
   protected:
     void run() override;
 
   private:
-    friend class AddressScan;
-    friend class ScriptWalker;
-    friend class LoggingCycle;
-    friend class CommandTransaction;
+    // What the state machines may use of the core.
+    class Services;
 
     // Runs `change` on the worker between steps and waits for it; runs it at once when the
     // worker is not running (start-up, tests).
@@ -127,10 +132,11 @@ class sdi12_core : public QThread, public ColumnSink {
     void set_active(bool on);
     CommMode comm_mode() const;
     void set_last_answer(const QString& answer);
-    void set_record_time(std::int64_t seconds);
-    void set_next_log_time(std::int64_t seconds);
+    void set_record_times(std::int64_t record_time, std::int64_t next_log_time);
     std::vector<QByteArray> current_script() const;
-    QString log_file_path_locked() const;
+    void finish_record();
+    // Follows the port's state after a step: said in the status line and by port_state_changed.
+    void watch_port();
 
     ColumnList& columns_;
     DeviceList& devices_;
@@ -146,6 +152,7 @@ class sdi12_core : public QThread, public ColumnSink {
     bool active_ = false;
     QString last_answer_;
     QString stop_time_;
+    QString port_problem_;  // why the port is lost; empty while it works
 
     std::mutex request_mutex_;
     std::condition_variable request_cv_;
@@ -161,7 +168,8 @@ class sdi12_core : public QThread, public ColumnSink {
     std::deque<std::function<void()>> notices_;
     RecordCursor cursor_;
 
-    mutable std::mutex record_mutex_;  // record number and times; the record writer's order
+    std::mutex write_mutex_;           // the order of records from all threads; held across the file write
+    mutable std::mutex record_mutex_;  // record number and times, read by the status line
     int record_number_ = 0;
     std::int64_t record_time_ = 0;
     std::int64_t next_log_time_ = 0;
@@ -169,10 +177,12 @@ class sdi12_core : public QThread, public ColumnSink {
     mutable std::mutex script_mutex_;
     std::vector<QByteArray> script_;  // the latest build; a cycle takes it when it starts
 
-    const QThread* worker_thread_ = nullptr;
+    ValueBoard board_;
+    bool port_lost_ = false;  // worker only: the port's state after the last step
+
+    std::unique_ptr<Services> services_;
     std::unique_ptr<RecordWriter> writer_;
     std::unique_ptr<AddressScan> scan_;
-    std::unique_ptr<ScriptWalker> walker_;
     std::unique_ptr<LoggingCycle> logging_;
     std::unique_ptr<CommandTransaction> command_;
 };

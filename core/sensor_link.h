@@ -29,6 +29,13 @@ class SensorLink {
     void open_port(int port_number, const std::string& workspace_root);
     bool is_open() const;
 
+    // A port that stopped working (a pulled adapter, a peer that hung up) is closed and said
+    // once on the console; it stays lost until reopen() finds it again.
+    bool lost() const { return lost_; }
+    QString loss_reason() const { return loss_reason_; }
+    // Tries the device that was lost once more, quietly; says when it is back.
+    bool reopen();
+
     // SDI-12 mode: 12 ms break, 12 ms marking. Other modes: 12 ms pause, then "%".
     // Then the command bytes one write each, up to the end or the first CR or LF.
     void send_command(const QByteArray& command, CommMode mode);
@@ -40,6 +47,10 @@ class SensorLink {
     int byte_counter() const { return byte_counter_; }
     void reset_counters();
     void clear_partial_line() { partial_.clear(); }
+    // Before a command: bytes that came before it answer nothing the core will wait for (a
+    // service request left over from an earlier measurement, line noise). Drops them and the
+    // partial line, and says what was dropped.
+    void drop_stale_input();
     const QByteArray& partial_line() const { return partial_; }
     // The last finished line, without its LF (a CR before the LF stays).
     const QByteArray& complete_line() const { return complete_; }
@@ -49,6 +60,8 @@ class SensorLink {
     void wake() { port_.wake(); }
 
   private:
+    void check_port();
+
     SerialLink& port_;
     Clock& clock_;
     Printer print_;
@@ -56,4 +69,8 @@ class SensorLink {
     QByteArray complete_;
     int line_counter_ = 0;
     int byte_counter_ = 0;
+    int port_number_ = 0;
+    std::string device_;
+    bool lost_ = false;
+    QString loss_reason_;
 };

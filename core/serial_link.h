@@ -48,6 +48,10 @@ class SerialLink {
     virtual bool wait_readable(int timeout_ms) = 0;
     // Ends a wait_readable in progress (or the next one) early. Safe from any thread.
     virtual void wake() = 0;
+
+    // Why the open port stopped working (a pulled USB adapter, a peer that hung up), or empty
+    // while it works. Cleared by the next open.
+    virtual std::string fault() const = 0;
 };
 
 // The platform's real serial port (termios on Linux and macOS, Win32 on Windows).

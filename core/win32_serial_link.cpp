@@ -21,6 +21,7 @@ OpenResult Win32SerialLink::open(const std::string& name, const LineSettings& se
         result.error_code = static_cast<int>(GetLastError());
         return result;
     }
+    fault_.clear();
     result.opened = true;
     result.settings_ok = apply_settings(settings);
     return result;
@@ -64,13 +65,26 @@ void Win32SerialLink::close() {
 bool Win32SerialLink::write_byte(std::uint8_t byte) {
     if (handle_ == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
-    return WriteFile(handle_, &byte, 1, &written, nullptr) != 0 && written == 1;
+    if (WriteFile(handle_, &byte, 1, &written, nullptr) == 0) {
+        note_failure();
+        return false;
+    }
+    return written == 1;
 }
 
 bool Win32SerialLink::read_byte(std::uint8_t& byte) {
     if (handle_ == INVALID_HANDLE_VALUE) return false;
     DWORD got = 0;
-    return ReadFile(handle_, &byte, 1, &got, nullptr) != 0 && got == 1;
+    if (ReadFile(handle_, &byte, 1, &got, nullptr) == 0) {
+        note_failure();
+        return false;
+    }
+    return got == 1;
+}
+
+void Win32SerialLink::note_failure() {
+    // A removed USB adapter fails every call with ERROR_ACCESS_DENIED or ERROR_BAD_COMMAND.
+    if (fault_.empty()) fault_ = "Windows error " + std::to_string(GetLastError());
 }
 
 void Win32SerialLink::set_break(bool on) {

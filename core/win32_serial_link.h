@@ -27,12 +27,16 @@ class Win32SerialLink final : public SerialLink {
 
     bool wait_readable(int timeout_ms) override;
     void wake() override;
+    std::string fault() const override { return fault_; }
 
   private:
     bool apply_settings(const LineSettings& settings);
     bool byte_waiting();
 
+    void note_failure();
+
     HANDLE handle_ = INVALID_HANDLE_VALUE;
+    std::string fault_;
     // Auto-reset event set by wake(); created once, so wake() never races with close().
     HANDLE wake_event_ = nullptr;
 };

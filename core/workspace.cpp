@@ -71,6 +71,14 @@ QString workspace_path(const QString& name, int kind) {
     return workspace_path_for(process_environment(), name, kind);
 }
 
+bool is_plain_file_name(const QString& name) {
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..")) return false;
+    for (const QChar c : name)
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':') || c.unicode() == 0)
+            return false;
+    return true;
+}
+
 QStringList ensure_workspace_folders(const QString& root) {
     QStringList problems;
     for (const QString& sub :

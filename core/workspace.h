@@ -21,6 +21,11 @@ QStringList process_environment();
 QString workspace_root();
 QString workspace_path(const QString& name, int kind);
 
+// Whether `name` names a file directly inside a workspace folder: not empty, no path separator,
+// not "." or "..", no drive. Log, definition, layout and import file names must be such names, so
+// that nothing is read or written outside the workspace folders.
+bool is_plain_file_name(const QString& name);
+
 // Creates the root, Config/, Devices/ and LOG/ where missing. Returns one message per folder
 // that could not be created (empty when all exist).
 QStringList ensure_workspace_folders(const QString& root);

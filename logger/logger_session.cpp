@@ -8,67 +8,54 @@
 #include "core/address_scan.h"
 #include "core/command_transaction.h"
 #include "core/sdi12_core.h"
-#include "core/workspace.h"
-#include "devices/parse_dev_cfg.h"
-#include "variables/varlist_file.h"
 
 namespace {
 constexpr int kPollMs = 20;
 }
 
 LoggerSession::LoggerSession(SerialLink& link, Clock& clock, const QString& workspace_root, QObject* parent)
-    : QObject(parent),
-      out_(stdout),
-      core_(std::make_unique<sdi12_core>(columns_, devices_, link, clock, workspace_root)),
-      root_(workspace_root) {
-    // Console text is written on this thread, in the order the core printed it.
-    connect(
-        core_.get(), &sdi12_core::printline, this,
-        [this](const QString& text) {
-            out_ << QString(text).remove(QLatin1Char('\r'));
-            out_.flush();
-        },
-        Qt::QueuedConnection);
+    : QObject(parent), out_(stdout), station_(link, clock, workspace_root), core_(station_.core()) {
+    // The core emits on this thread, in the order it printed: written at once, nothing queued
+    // that could be left behind at exit.
+    connect(&core_, &sdi12_core::printline, this, [this](const QString& text) {
+        out_ << QString(text).remove(QLatin1Char('\r'));
+        out_.flush();
+    });
 }
 
 LoggerSession::~LoggerSession() {
-    core_->shut_down();
+    core_.shut_down();
+    flush_console();
 }
 
 void LoggerSession::flush_console() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    core_.deliver_notices();
 }
 
 void LoggerSession::wait_for_step_state(int state) {
+    // A scan or a single command lasts seconds; looking every 20 ms costs nothing worth saving.
     QEventLoop loop;
     QTimer poll;
     connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (core_->step_state() == state) loop.quit();
+        if (core_.step_state() == state) loop.quit();
     });
     poll.start(kPollMs);
     loop.exec();
 }
 
 void LoggerSession::prepare_workspace() {
-    for (const QString& problem : ensure_workspace_folders(root_)) core_->print(problem);
-    core_->read_core_config();
-}
-
-void LoggerSession::load_workspace_settings() {
-    columns_.reset_columns(ColumnList::kDefaultCount);
-    read_varlist(columns_, root_ + QStringLiteral("Config/varlist.xml"));
-    parse_dev_cfg::load_all(devices_, root_ + QStringLiteral("Devices/"));
-    core_->rebuild_scripts();
+    station_.create_folders();
+    station_.load_core_settings();
 }
 
 int LoggerSession::scan() {
     prepare_workspace();
-    core_->start();
-    core_->prepare_scan(1);
-    core_->start_scan();
+    station_.start_core();
+    core_.prepare_scan(1);
+    core_.start_scan();
     wait_for_step_state(AddressScan::kDone);
     flush_console();
-    for (const idev& dev : devices_.snapshot()) {
+    for (const idev& dev : station_.devices().snapshot()) {
         if (dev.identification.isEmpty()) continue;
         out_ << dev.address << ' ' << QString(dev.identification).remove(QLatin1Char('\r')) << '\n';
     }
@@ -77,21 +64,17 @@ int LoggerSession::scan() {
 }
 
 int LoggerSession::log(int cycles) {
-    prepare_workspace();
-    load_workspace_settings();
-    core_->start();
+    station_.start_up();
     int written = 0;
     QEventLoop loop;
-    connect(core_.get(), &sdi12_core::end_of_log, &loop, [&] {
+    // Nothing polls while logging: the loop wakes for the core's signals and the stop request.
+    connect(&core_, &sdi12_core::end_of_log, &loop, [&] {
         if (cycles > 0 && ++written >= cycles) stop();
     });
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (stopping_) loop.quit();
-    });
-    poll.start(kPollMs);
-    core_->set_logging(true);
-    loop.exec();
+    logging_loop_ = &loop;
+    core_.set_logging(true);
+    if (!stopping_) loop.exec();
+    logging_loop_ = nullptr;
     flush_console();
     return kOk;
 }
@@ -99,21 +82,22 @@ int LoggerSession::log(int cycles) {
 void LoggerSession::stop() {
     if (stopping_) return;
     // Applied between two steps of the worker, so the record in progress is complete.
-    core_->set_logging(false);
+    core_.set_logging(false);
     stopping_ = true;
+    if (logging_loop_) logging_loop_->quit();
 }
 
 int LoggerSession::command(const QString& text) {
     prepare_workspace();
-    core_->start();
-    core_->prepare_scan(0);
+    station_.start_core();
+    core_.prepare_scan(0);
     bool answered = false;
-    connect(core_.get(), &sdi12_core::cmd_finnished, this, [&] { answered = true; });
-    core_->do_cmd(text);
+    connect(&core_, &sdi12_core::cmd_finnished, this, [&] { answered = true; });
+    core_.do_cmd(text);
     wait_for_step_state(CommandTransaction::kNext);
     flush_console();
     if (!answered) return kNoAnswer;
-    out_ << '\n' << QString(core_->last_answer()).remove(QLatin1Char('\r')) << '\n';
+    out_ << '\n' << QString(core_.last_answer()).remove(QLatin1Char('\r')) << '\n';
     out_.flush();
     return kOk;
 }

@@ -7,9 +7,9 @@
 
 #include "core/clock.h"
 #include "core/serial_link.h"
-#include "devices/device_list.h"
-#include "variables/column_list.h"
+#include "core/station.h"
 
+class QEventLoop;
 class sdi12_core;
 
 // One run of the headless logger: builds the acquisition objects over the workspace, carries out
@@ -34,15 +34,14 @@ class LoggerSession : public QObject {
 
   private:
     void prepare_workspace();
-    void load_workspace_settings();
+    // Writes out every console line the core has printed so far.
     void flush_console();
     // Runs the event loop until the core's step state is `state` (its finished state).
     void wait_for_step_state(int state);
 
     QTextStream out_;
-    ColumnList columns_;
-    DeviceList devices_;
-    std::unique_ptr<sdi12_core> core_;
-    QString root_;
+    Station station_;
+    sdi12_core& core_;
+    QEventLoop* logging_loop_ = nullptr;  // while log() runs
     bool stopping_ = false;
 };

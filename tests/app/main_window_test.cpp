@@ -393,6 +393,7 @@ class MainWindowTest : public QObject {
         QSignalSpy processed(rig.window.get(), &MainWindow::end_of_processing);
         rig.columns.set_value(3, 1234567.0);
         rig.columns.set_value(4, 21.5);
+        rig.core.value_board().publish(rig.columns);  // as the end of a cycle does
         emit rig.core.end_of_log();
         QTRY_COMPARE(processed.count(), 1);
         QCOMPARE(cell(table, 3, 4), QStringLiteral("1.23457e+06"));
@@ -400,6 +401,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(cell(table, 256, 4), QStringLiteral("0"));
 
         rig.columns.set_value(4, -3.25);
+        rig.core.value_board().publish(rig.columns);
         emit rig.window->dummy_end_of_log();
         QTRY_COMPARE(processed.count(), 2);
         QCOMPARE(cell(table, 4, 4), QStringLiteral("-3.25"));

@@ -7,6 +7,7 @@
 #include "core/clock.h"
 #include "core/memory_serial_link.h"
 #include "core/sdi12_core.h"
+#include "core/station.h"
 #include "core/workspace.h"
 #include "devices/device_list.h"
 #include "variables/column_list.h"
@@ -16,13 +17,14 @@
 struct WindowRig {
     ManualClock clock{1700000000000};
     MemorySerialLink link{clock};
-    ColumnList columns;
-    DeviceList devices;
-    sdi12_core core{columns, devices, link, clock, workspace_root()};
+    Station station{link, clock, workspace_root()};
+    sdi12_core& core = station.core();
+    ColumnList& columns = station.columns();
+    DeviceList& devices = station.devices();
     std::unique_ptr<MainWindow> window;
 
     WindowRig() {
-        window = std::make_unique<MainWindow>(core, columns, devices);
+        window = std::make_unique<MainWindow>(station);
         window->show();
     }
     ~WindowRig() {

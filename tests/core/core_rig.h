@@ -75,6 +75,12 @@ struct CoreRig {
         core->rebuild_scripts();
     }
 
+    void set_interval(int seconds) {
+        CoreSettings s = core->settings();
+        s.interval = seconds;
+        core->set_settings(s);
+    }
+
     // Gives a slot a definition written into the workspace's Devices folder.
     void define_device(int slot, const QString& file, const QByteArray& xml, int start_column);
 

@@ -1,5 +1,6 @@
 // Logging cycles end to end in virtual time: script, simulated sensors, formulas, CSV file.
 #include <QSignalSpy>
+#include <QTime>
 #include <QtTest>
 
 #include "core/record_writer.h"
@@ -58,6 +59,15 @@ class LoggingCycleTest : public QObject {
     void longColumnNamesAreReportedAndCut();
     void importFormTakesTheFirstFieldsFromColumnTexts();
     void currentValuesFileReplacesAPlantedLinkInsteadOfFollowingIt();
+    void strayLineNeverMovesAValueIntoAnotherSensorsColumns_data();
+    void strayLineNeverMovesAValueIntoAnotherSensorsColumns();
+    void wallClockStepIsSaidOnceAndRecordsKeepTheInterval_data();
+    void wallClockStepIsSaidOnceAndRecordsKeepTheInterval();
+    void pulledPortAbandonsTheCycleAndLoggingResumesWhenItIsBack();
+    void linesBeyondTheHeldBackBoundAreCountedAndSaid();
+    void currentValuesFileThatCannotBeReplacedIsSaidOnce();
+    void logFileNameThatLeavesTheLogFolderIsRefused_data();
+    void logFileNameThatLeavesTheLogFolderIsRefused();
 };
 
 void LoggingCycleTest::fullCycleWritesHeaderAndRecordByteForByte() {
@@ -92,9 +102,7 @@ void LoggingCycleTest::cycleLongerThanTheIntervalIsNotMadeUp() {
     CoreRig rig(utc_seconds(2026, 12, 7, 10, 15, 40));
     // The sensor takes 7 s per measurement with a 5 s interval.
     rig.prepare_logging("[sensor]\naddress = 3\nid = 13X\nm_seconds = 7\nvalues = 1\n", 3, kSlowTh, 3);
-    CoreSettings s = rig.core->settings();
-    s.interval = 5;
-    rig.core->set_settings(s);
+    rig.set_interval(5);
     rig.core->set_logging(true);
     QVERIFY(rig.run_until_records(3, 60000));
     const QList<QByteArray> lines = lines_of(rig.log_file());
@@ -185,9 +193,7 @@ void LoggingCycleTest::valuesOutsideTheColumnsAreReportedAndDropped() {
 void LoggingCycleTest::unwritableLogFileIsReportedAndItsRecordsFollowLater() {
     CoreRig rig;
     rig.prepare_logging(sim_configs::kOneSensor, 3, kTh100, 3);
-    CoreSettings s = rig.core->settings();
-    s.interval = 5;
-    rig.core->set_settings(s);
+    rig.set_interval(5);
     // A folder where the log file should be: it cannot be opened for appending.
     QVERIFY(QDir().mkpath(rig.root + QStringLiteral("LOG/test.csv")));
     rig.core->set_logging(true);
@@ -217,9 +223,7 @@ void LoggingCycleTest::intervalOfZeroIsReplacedBySixtySeconds() {
 void LoggingCycleTest::rebuildDuringACycleWaitsForTheNextCycle() {
     CoreRig rig;
     rig.prepare_logging("[sensor]\naddress = 3\nid = 13X\nm_seconds = 2\nvalues = 1 2\n", 3, kSlowTh, 3);
-    CoreSettings s = rig.core->settings();
-    s.interval = 10;
-    rig.core->set_settings(s);
+    rig.set_interval(10);
     rig.core->set_logging(true);
     rig.run_for(500);  // waiting for the service request
     rig.devices.update(3, [](idev& d) { d.start_column = 10; });
@@ -279,6 +283,139 @@ void LoggingCycleTest::currentValuesFileReplacesAPlantedLinkInsteadOfFollowingIt
     QVERIFY(written.open(QIODevice::ReadOnly));
     QCOMPARE(written.readAll(), QByteArray("0,7 Dec 2026, 16:14:34,1.000000\n"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);  // no temporary left
+}
+
+// Sensors 0 and 3 measure at once; sensor 0 fills D and E, sensor 3 fills F and G.
+const std::string kTwoQuickSensors =
+    "[sensor]\naddress = 0\nid = 13A\nm_seconds = 0\nvalues = 21.5 45.2\n"
+    "[sensor]\naddress = 3\nid = 13B\nm_seconds = 0\nvalues = 4.5 270\n";
+
+void LoggingCycleTest::strayLineNeverMovesAValueIntoAnotherSensorsColumns_data() {
+    QTest::addColumn<QByteArray>("stray");
+    QTest::addColumn<int>("at_ms");  // after logging starts
+    // What a measurement started before a restart leaves: its service request.
+    QTest::newRow("service request before the first command") << QByteArray("0\r\n") << 0;
+    QTest::newRow("service request right after 0M! is sent") << QByteArray("0\r\n") << 30;
+    QTest::newRow("another sensor's data line") << QByteArray("3+9.9+9.9\r\n") << 30;
+    QTest::newRow("line noise") << QByteArray("#~x\r\n") << 30;
+}
+
+void LoggingCycleTest::strayLineNeverMovesAValueIntoAnotherSensorsColumns() {
+    QFETCH(QByteArray, stray);
+    QFETCH(int, at_ms);
+    CoreRig rig;
+    rig.attach_bus(kTwoQuickSensors);
+    rig.define_device(0, QStringLiteral("a.xml"), kTh100, 3);
+    rig.define_device(3, QStringLiteral("b.xml"), kWind, 5);
+    rig.core->rebuild_scripts();
+    rig.core->set_logging(true);
+    // Fed ahead: the bus's echo and answers queue up behind it.
+    rig.link.feed(stray.toStdString(), rig.clock.tick_ms() + at_ms);
+    QVERIFY(rig.run_until_records(1, 5000));
+    // A stray line may cost a value (it then stays as a silent sensor's would); it never moves one.
+    QVERIFY2(rig.log_file().endsWith(",21.500000,45.200001,4.500000,270.000000,0.000000\n"),
+             rig.log_file().constData());
+}
+
+void LoggingCycleTest::wallClockStepIsSaidOnceAndRecordsKeepTheInterval_data() {
+    QTest::addColumn<int>("step_s");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("set back ten minutes") << -600 << QStringLiteral("Clock set back by 600 s\r\n");
+    QTest::newRow("set forward ten minutes") << 600 << QStringLiteral("Clock set forward by 600 s\r\n");
+}
+
+void LoggingCycleTest::wallClockStepIsSaidOnceAndRecordsKeepTheInterval() {
+    QFETCH(int, step_s);
+    QFETCH(QString, said);
+    CoreRig rig(utc_seconds(2026, 12, 7, 10, 15, 40));
+    rig.prepare_logging(sim_configs::kOneSensor, 3, kTh100, 3);
+    rig.set_interval(5);
+    rig.core->set_logging(true);
+    QVERIFY(rig.run_until_records(2, 10000));
+    rig.clock.set_wall_ms(rig.clock.wall_ms() + std::int64_t(step_s) * 1000);
+    QVERIFY(rig.run_until_records(5, 20000));  // set back, the old schedule would wait ten minutes
+    QCOMPARE(rig.console.count(said), 1);
+    const QList<QByteArray> lines = lines_of(rig.log_file());
+    // After the step the records fall on whole multiples of 5 s of the new clock, 5 s apart.
+    const auto clock_of = [](const QByteArray& line) {
+        return QTime::fromString(QString::fromLatin1(line.split(',')[2].trimmed()),
+                                 QStringLiteral("hh:mm:ss"));
+    };
+    QCOMPARE(clock_of(lines[4]).minute(), step_s < 0 ? 5 : 25);
+    QCOMPARE(clock_of(lines[4]).second() % 5, 0);
+    QCOMPARE(clock_of(lines[5]), clock_of(lines[4]).addSecs(5));
+}
+
+void LoggingCycleTest::pulledPortAbandonsTheCycleAndLoggingResumesWhenItIsBack() {
+    CoreRig rig;
+    rig.prepare_logging("[sensor]\naddress = 3\nid = 13X\nm_seconds = 2\nvalues = 1 2\n", 3, kSlowTh, 3);
+    rig.set_interval(5);
+    rig.core->set_logging(true);
+    rig.run_for(500);  // waiting for the service request
+    rig.link.set_gone(true);
+    rig.run_for(15000);
+    QCOMPARE(rig.console.count(QStringLiteral(" lost: ")), 1);
+    QCOMPARE(rig.console.count(QStringLiteral("abandoned: no record written")), 1);
+    QVERIFY(rig.core->status_text(20).contains(QStringLiteral("Port lost: the device was removed")));
+    QCOMPARE(rig.records_ended, 0);
+    QCOMPARE(rig.log_file(), QByteArray());
+
+    rig.link.set_gone(false);
+    QVERIFY(rig.run_until_records(1, 10000));
+    QCOMPARE(rig.console.count(QStringLiteral(" is back\r\n")), 1);
+    QVERIFY(!rig.core->status_text(20).contains(QStringLiteral("Port lost")));
+    QVERIFY(lines_of(rig.log_file())[1].startsWith("0,"));
+}
+
+void LoggingCycleTest::linesBeyondTheHeldBackBoundAreCountedAndSaid() {
+    QTemporaryDir dir;
+    const QString log = dir.path() + QStringLiteral("/log.csv");
+    QVERIFY(QDir().mkpath(log));  // a folder where the file should be
+    QString console;
+    RecordWriter writer([&](const QString& m) { console += m + QStringLiteral("\n"); }, QString(), 2);
+    for (int i = 0; i < 5; ++i) writer.append(log, QByteArray::number(i) + '\n');
+    QCOMPARE(writer.dropped_lines(), 3);
+    QCOMPARE(console.count(QStringLiteral("further lines are lost")), 1);
+    QVERIFY(QDir(log).removeRecursively());
+    QVERIFY(writer.append(log, "5\n"));
+    QVERIFY(console.contains(QStringLiteral("Log file writable again: 3 lines were lost")));
+    QFile f(log);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("0\n1\n5\n"));
+}
+
+void LoggingCycleTest::currentValuesFileThatCannotBeReplacedIsSaidOnce() {
+    QTemporaryDir dir;
+    const QString current = dir.path() + QStringLiteral("/veld_current.txt");
+    QVERIFY(QDir().mkpath(current));  // a thing of that name that a file cannot replace
+    QString console;
+    RecordWriter writer([&](const QString& m) { console += m + QStringLiteral("\n"); }, current);
+    QVERIFY(!writer.replace_current_values("1\n"));
+    QVERIFY(!writer.replace_current_values("2\n"));
+    QCOMPARE(console.count(QStringLiteral("Cannot replace ") + current), 1);
+}
+
+void LoggingCycleTest::logFileNameThatLeavesTheLogFolderIsRefused_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("parent folders") << QStringLiteral("../../../escaped.csv");
+    QTest::newRow("a sub-folder") << QStringLiteral("sub/x.csv");
+    QTest::newRow("a backslash path") << QStringLiteral("..\\x.csv");
+    QTest::newRow("the parent itself") << QStringLiteral("..");
+    QTest::newRow("a drive") << QStringLiteral("c:x.csv");
+}
+
+void LoggingCycleTest::logFileNameThatLeavesTheLogFolderIsRefused() {
+    QFETCH(QString, name);
+    CoreRig rig;
+    QFile f(rig.root + QStringLiteral("Config/config.xml"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("<!DOCTYPE CoreConfig><main><config Filename=\"" + name.toUtf8() + "\"/></main>");
+    f.close();
+    rig.core->read_core_config();
+    QCOMPARE(rig.core->log_file_name(), QStringLiteral("test.csv"));
+    QVERIFY(rig.console.contains(QStringLiteral("refused")));
+    rig.core->write_record(3, false);
+    QVERIFY(!rig.log_file().isEmpty());  // the record went to the name that was kept
 }
 
 QTEST_GUILESS_MAIN(LoggingCycleTest)

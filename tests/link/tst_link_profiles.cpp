@@ -74,6 +74,7 @@ class LinkProfilesTest : public QObject {
     void partialLineOverflowsOnlyBeyond250Characters_data();
     void partialLineOverflowsOnlyBeyond250Characters();
     void highBitIsMaskedOff();
+    void breakHeardAsNulNeverReachesTheLine();
     void missingPortReportsFileErrorThenDcbErrorAndStaysSilent();
     void refusedSettingsReportDcbError();
     void countersResetTogether();
@@ -261,6 +262,18 @@ void LinkProfilesTest::highBitIsMaskedOff() {
     QCOMPARE(rig.link.complete_line(), QByteArray("0+1\r"));
     QCOMPARE(rig.link.line_counter(), 1);
     QCOMPARE(rig.console.text, QString("0+1\r\r\n"));
+}
+
+void LinkProfilesTest::breakHeardAsNulNeverReachesTheLine() {
+    SensorRig rig;
+    // A single-wire interface hears its own wake-up break; a driver that hands it on gives a NUL.
+    rig.port.feed(
+        std::string("\0"
+                    "0D0!0+1.5\r\n",
+                    12));
+    rig.read_all();
+    QCOMPARE(rig.link.complete_line(), QByteArray("0D0!0+1.5\r"));
+    QCOMPARE(rig.link.byte_counter(), 10);
 }
 
 void LinkProfilesTest::missingPortReportsFileErrorThenDcbErrorAndStaysSilent() {

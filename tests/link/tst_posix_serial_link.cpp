@@ -82,7 +82,7 @@ class PosixSerialLinkTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void ptyAcceptsTheSensorSettingsAsSuccess();
+    void ptyAcceptsTheSensorSettingsEveryTimeItIsOpened();
     void ptyAcceptsTheModemSettingsAsSuccess();
     void bytesCrossThePtyBothWaysUnchanged();
     void readWithNothingWaitingReturnsAtOnce();
@@ -90,7 +90,7 @@ class PosixSerialLinkTest : public QObject {
     void wakeFromAnotherThreadEndsTheWait();
     void wakeEndsTheWaitWithoutAnOpenPort();
     void waitWithoutAnOpenPortEndsAtItsTimeout();
-    void hungUpPeerIsNotReportedAsData();
+    void hungUpPeerIsNotReportedAsDataButAsAFault();
     void breakOnAPtyIsHarmless();
     void portIsNotSharedWithASecondLink();
     void reopeningThePortClosesTheFirstHandle();
@@ -98,15 +98,19 @@ class PosixSerialLinkTest : public QObject {
     void sensorLinkTalksThroughTheWorkspacePortLink();
 };
 
-void PosixSerialLinkTest::ptyAcceptsTheSensorSettingsAsSuccess() {
+void PosixSerialLinkTest::ptyAcceptsTheSensorSettingsEveryTimeItIsOpened() {
     PtyPair pty;
     QVERIFY(pty.valid());
-    PosixSerialLink link;
-    const OpenResult result = link.open(pty.slave_name(), kSensorLineSettings);
-    QVERIFY(result.opened);
-    QVERIFY(result.settings_ok);
-    QCOMPARE(result.error_code, 0);
-    QVERIFY(link.is_open());
+    // Once the pty holds the raw settings (after a first run), glibc's read-back finds 8N1 where
+    // 7E1 was asked for; that is the pty, not a refusal.
+    for (int run = 0; run < 2; ++run) {
+        PosixSerialLink link;
+        const OpenResult result = link.open(pty.slave_name(), kSensorLineSettings);
+        QVERIFY(result.opened);
+        QVERIFY2(result.settings_ok, qPrintable(QStringLiteral("run %1").arg(run)));
+        QCOMPARE(result.error_code, 0);
+        QVERIFY(link.is_open());
+    }
 }
 
 void PosixSerialLinkTest::ptyAcceptsTheModemSettingsAsSuccess() {
@@ -193,17 +197,19 @@ void PosixSerialLinkTest::waitWithoutAnOpenPortEndsAtItsTimeout() {
     QVERIFY(!link.wait_readable(20));
 }
 
-void PosixSerialLinkTest::hungUpPeerIsNotReportedAsData() {
+void PosixSerialLinkTest::hungUpPeerIsNotReportedAsDataButAsAFault() {
     PtyPair pty;
     QVERIFY(pty.valid());
     PosixSerialLink link;
     QVERIFY(link.open(pty.slave_name(), kSensorLineSettings).opened);
+    QVERIFY(link.fault().empty());
     pty.hang_up();
     // The slave now polls as hung up for ever; a caller looping on the wait must not be told
     // that data is waiting, or it would spin.
     QVERIFY(!link.wait_readable(20));
     std::uint8_t byte;
     QVERIFY(!link.read_byte(byte));
+    QVERIFY(!link.fault().empty());
 }
 
 void PosixSerialLinkTest::breakOnAPtyIsHarmless() {

@@ -79,6 +79,8 @@ class VeldLoggerTest : public QObject {
     void cmdPrintsTheAnswerLine();
     void cmdWithoutAnswerExitsWithThree();
     void terminationFinishesTheRecordInProgress();
+    void measurementLeftRunningByAnEarlierRunShiftsNoValue();
+    void vanishedPortIsSaidAndRecordsResumeWhenItIsBack();
 };
 
 void VeldLoggerTest::argumentsAreCheckedBeforeAnythingRuns_data() {
@@ -165,6 +167,57 @@ void VeldLoggerTest::terminationFinishesTheRecordInProgress() {
     QCOMPARE(p.exitCode(), 0);
     QVERIFY(p.readAllStandardOutput().contains("Stop"));
     QVERIFY(ws.log_file().endsWith('\n'));
+}
+
+void VeldLoggerTest::measurementLeftRunningByAnEarlierRunShiftsNoValue() {
+    LoggerWorkspace ws;
+    configure(ws);
+    ws.write(QStringLiteral("Config/config.xml"),
+             "<!DOCTYPE CoreConfig>\n<main>\n <config PortNo=\"2\" LogInterval=\"5\" Filename=\"field.csv\" "
+             "CommMode=\"0\"/>\n"
+             " <device addr=\"0\" id=\"x\" config=\"th.xml\" start=\"D\"/>\n"
+             " <device addr=\"3\" id=\"y\" config=\"wind.xml\" start=\"H\"/>\n</main>\n");
+    ws.write(QStringLiteral("Devices/wind.xml"),
+             "<device><main description=\"W\" cells=\"2\"/><log cell=\"0\" title=\"S\" cmd=\"aM!\"/>"
+             "<log title=\"D\"/><log cmd=\"aD0!\"/></device>");
+    SimProcess sim;
+    QVERIFY(sim.start(ws.root,
+                      "[sensor]\naddress = 0\nid = 13A\nm_seconds = 1\nvalues = 21.50 45.2\n"
+                      "[sensor]\naddress = 3\nid = 13B\nm_seconds = 0\nvalues = 4.5 270\n"));
+    // A measurement started by an earlier run: its service request comes while the next run talks.
+    QCOMPARE(run_logger(ws, {"cmd", "0M!"}).code, 0);
+    const Run r = run_logger(ws, {"log", "--cycles", "3"});
+    QVERIFY2(r.code == 0, r.out.constData());
+    const QList<QByteArray> lines = ws.log_file().split('\n');
+    QCOMPARE(lines.size(), 5);
+    for (int i = 1; i <= 3; ++i)
+        QVERIFY2(lines[i].endsWith(",21.500000,45.200001,0.000000,70.699997,4.500000,270.000000,0.000000"),
+                 lines[i].constData());
+}
+
+void VeldLoggerTest::vanishedPortIsSaidAndRecordsResumeWhenItIsBack() {
+    LoggerWorkspace ws;
+    configure(ws);  // a record every 5 s
+    auto sim = std::make_unique<SimProcess>();
+    QVERIFY(sim->start(ws.root, kTwoSensors));
+    QProcess p;
+    p.setProcessEnvironment(ws.environment());
+    p.start(qEnvironmentVariable("VELD_LOGGER"), {"log"});
+    QVERIFY(p.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(ws.log_file().count('\n') >= 2, 15000);
+    sim->kill_hard();
+    const int after_loss = ws.log_file().count('\n');
+    QTest::qWait(6000);                               // at least one cycle start finds the port gone
+    QCOMPARE(ws.log_file().count('\n'), after_loss);  // nothing is written while it is gone
+    sim = std::make_unique<SimProcess>();
+    QVERIFY(sim->start(ws.root, kTwoSensors));
+    QTRY_VERIFY_WITH_TIMEOUT(ws.log_file().count('\n') >= after_loss + 1, 15000);
+    ::kill(pid_t(p.processId()), SIGTERM);
+    QVERIFY(p.waitForFinished(10000));
+    const QByteArray out = p.readAllStandardOutput();
+    QCOMPARE(out.count(" lost: "), 1);
+    QCOMPARE(out.count(") is back"), 1);
+    QVERIFY(!out.contains("DCB error"));
 }
 
 QTEST_GUILESS_MAIN(VeldLoggerTest)

@@ -1,0 +1,89 @@
+#include "core/station.h"
+
+#include "core/sdi12_core.h"
+#include "core/workspace.h"
+#include "devices/parse_dev_cfg.h"
+#include "variables/varlist_file.h"
+
+Station::Station(SerialLink& link, Clock& clock, const QString& workspace_root)
+    : root_(workspace_root), core_(std::make_unique<sdi12_core>(columns_, devices_, link, clock, root_)) {}
+
+Station::~Station() {
+    core_->shut_down();
+}
+
+QString Station::path(const QString& name, int kind) const {
+    switch (kind) {
+        case kFolderDevices:
+            return root_ + QStringLiteral("Devices/") + name;
+        case kFolderConfig:
+            return root_ + QStringLiteral("Config/") + name;
+        case kFolderLog:
+            return root_ + QStringLiteral("LOG/") + name;
+        default:
+            return root_ + name;
+    }
+}
+
+void Station::create_folders() {
+    for (const QString& problem : ensure_workspace_folders(root_)) core_->print(problem);
+}
+
+void Station::load_variable_list() {
+    columns_.reset_columns(ColumnList::kDefaultCount);
+    read_varlist(columns_, path(QStringLiteral("varlist.xml"), kFolderConfig));
+}
+
+void Station::load_core_settings() {
+    core_->read_core_config();
+}
+
+void Station::start_core(QThread::Priority priority) {
+    core_->start(priority);
+}
+
+bool Station::refuse_unsafe_definition(int slot) {
+    const idev dev = devices_.slot(slot);
+    if (dev.definition.isEmpty() || is_plain_file_name(dev.definition)) return false;
+    core_->print(
+        QStringLiteral("Device definition \"%1\" of address %2 refused: it must name a file inside Devices/")
+            .arg(dev.definition, dev.address));
+    devices_.update(slot, [](idev& d) { d.definition.clear(); });
+    return true;
+}
+
+void Station::load_device_definitions() {
+    for (int slot = 0; slot < DeviceList::kSlots; ++slot) refuse_unsafe_definition(slot);
+    parse_dev_cfg::load_all(devices_, path(QString(), kFolderDevices));
+    core_->rebuild_scripts();
+}
+
+void Station::load_device_definition(int slot) {
+    if (slot < 0 || slot >= DeviceList::kSlots) return;
+    if (!refuse_unsafe_definition(slot))
+        parse_dev_cfg::load_slot(devices_, slot, path(QString(), kFolderDevices));
+    core_->rebuild_scripts();
+}
+
+void Station::start_up() {
+    create_folders();
+    load_variable_list();
+    load_core_settings();
+    start_core();
+    load_device_definitions();
+}
+
+bool Station::save() {
+    bool saved = true;
+    if (core_->write_core_config() != 0) {
+        core_->print(
+            QStringLiteral("Save: cannot write %1").arg(path(QStringLiteral("config.xml"), kFolderConfig)));
+        saved = false;
+    }
+    const QString varlist = path(QStringLiteral("varlist.xml"), kFolderConfig);
+    if (write_varlist(columns_, varlist) != 0) {
+        core_->print(QStringLiteral("Save: cannot write %1").arg(varlist));
+        saved = false;
+    }
+    return saved;
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+#include <QThread>
+#include <memory>
+
+#include "core/clock.h"
+#include "core/serial_link.h"
+#include "devices/device_list.h"
+#include "variables/column_list.h"
+
+class sdi12_core;
+
+// One recording station: the column list, the sixteen device slots and the acquisition core on
+// its serial link, in one workspace folder. It owns start-up (folders, variable list, core
+// settings, worker thread, device definitions, logging script) and Save, so the desktop program,
+// the headless logger and every worker that joins later take the same steps in the same order.
+// The desktop program takes them one by one between its own start-up steps; start_up() takes
+// them all.
+// Thread: the thread that made it (the user-interface thread); the core's worker runs beside it.
+class Station {
+  public:
+    // The link and the clock outlive the station. `workspace_root` ends with "/".
+    Station(SerialLink& link, Clock& clock, const QString& workspace_root);
+    ~Station();
+    Station(const Station&) = delete;
+    Station& operator=(const Station&) = delete;
+
+    ColumnList& columns() { return columns_; }
+    DeviceList& devices() { return devices_; }
+    sdi12_core& core() { return *core_; }
+    QString root() const { return root_; }
+    // Root + folder of `kind` (see FolderKind) + name.
+    QString path(const QString& name, int kind) const;
+
+    // The start-up steps, in the order they are taken.
+    void create_folders();      // says on the console what it cannot create
+    void load_variable_list();  // 255 default columns, then Config/varlist.xml
+    void load_core_settings();  // Config/config.xml
+    void start_core(QThread::Priority priority = QThread::InheritPriority);
+    void load_device_definitions();  // Devices/<name> of every slot, then the logging script
+    // All of them, for a program without windows.
+    void start_up();
+
+    // One slot again after its association changed, then the logging script.
+    void load_device_definition(int slot);
+
+    // Writes Config/config.xml and Config/varlist.xml. A file that could not be written is said
+    // on the console; returns whether both were.
+    bool save();
+
+  private:
+    // Clears a definition name that would leave the Devices folder, and says so.
+    bool refuse_unsafe_definition(int slot);
+
+    const QString root_;
+    ColumnList columns_;
+    DeviceList devices_;
+    std::unique_ptr<sdi12_core> core_;
+};
