@@ -19,7 +19,8 @@ LoggerSession::LoggerSession(SerialLink& link, Clock& clock, const QString& work
     // that could be left behind at exit.
     connect(&core_, &sdi12_core::printline, this, [this](const QString& text) {
         out_ << QString(text).remove(QLatin1Char('\r'));
-        out_.flush();
+        // Received characters come one by one; a write per line is enough for a reader of the output.
+        if (text.endsWith(QLatin1Char('\n'))) out_.flush();
     });
 }
 
@@ -30,6 +31,7 @@ LoggerSession::~LoggerSession() {
 
 void LoggerSession::flush_console() {
     core_.deliver_notices();
+    out_.flush();
 }
 
 void LoggerSession::wait_for_step_state(int state) {
