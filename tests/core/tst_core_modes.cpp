@@ -32,15 +32,21 @@ void CoreModes::statusLineRightAfterStartUpSaysNotLogging() {
 void CoreModes::singleCommandSignalsItsAnswer_data() {
     QTest::addColumn<int>("option");
     QTest::addColumn<int>("events");
-    QTest::newRow("option 0: finished only") << 0 << 0;
-    QTest::newRow("option 7: finished and event") << 7 << 1;
+    QTest::addColumn<QByteArray>("stray");  // a line that comes right after the command
+    QTest::newRow("option 0: finished only") << 0 << 0 << QByteArray();
+    QTest::newRow("option 7: finished and event") << 7 << 1 << QByteArray();
+    QTest::newRow("a service request is not the answer") << 0 << 0 << QByteArray("3\r\n");
+    QTest::newRow("another sensor's line is not the answer") << 0 << 0 << QByteArray("5+1.0\r\n");
 }
 
 void CoreModes::singleCommandSignalsItsAnswer() {
     QFETCH(int, option);
     QFETCH(int, events);
+    QFETCH(QByteArray, stray);
     CoreRig rig;
     rig.attach_bus(sim_configs::kOneSensor);
+    // Fed ahead, it arrives just after the command; the echo and the answer queue up behind it.
+    rig.link.feed(stray.toStdString(), rig.clock.tick_ms() + 30);
     QSignalSpy finished(rig.core.get(), &sdi12_core::cmd_finnished);
     QSignalSpy event(rig.core.get(), &sdi12_core::cmd_event);
     rig.core->prepare_scan(0);

@@ -1,7 +1,10 @@
 // Logging cycles end to end in virtual time: script, simulated sensors, formulas, CSV file.
+#include <sys/stat.h>
 #include <QSignalSpy>
 #include <QTime>
+
 #include <QtTest>
+#include <thread>
 
 #include "core/record_writer.h"
 #include "core_rig.h"
@@ -68,6 +71,7 @@ class LoggingCycleTest : public QObject {
     void currentValuesFileThatCannotBeReplacedIsSaidOnce();
     void logFileNameThatLeavesTheLogFolderIsRefused_data();
     void logFileNameThatLeavesTheLogFolderIsRefused();
+    void statusLineDoesNotWaitForARecordBeingWritten();
 };
 
 void LoggingCycleTest::fullCycleWritesHeaderAndRecordByteForByte() {
@@ -416,6 +420,21 @@ void LoggingCycleTest::logFileNameThatLeavesTheLogFolderIsRefused() {
     QVERIFY(rig.console.contains(QStringLiteral("refused")));
     rig.core->write_record(3, false);
     QVERIFY(!rig.log_file().isEmpty());  // the record went to the name that was kept
+}
+
+void LoggingCycleTest::statusLineDoesNotWaitForARecordBeingWritten() {
+    CoreRig rig;
+    // A log file that blocks its writer (a FIFO nobody reads yet), as a slow disk or share would.
+    const QString log = rig.root + QStringLiteral("LOG/test.csv");
+    QCOMPARE(::mkfifo(QFile::encodeName(log).constData(), 0600), 0);
+    std::thread writer([&] { rig.core->write_record(3, false); });
+    QTest::qWait(200);  // the writer is now inside the file write
+    // Would never return if the status line waited for the write.
+    QVERIFY(rig.core->status_text(20).startsWith(QStringLiteral("Logging N")));
+    QFile reader(log);
+    QVERIFY(reader.open(QIODevice::ReadOnly));
+    writer.join();
+    QVERIFY(reader.readAll().startsWith("Record,Date,Time,"));
 }
 
 QTEST_GUILESS_MAIN(LoggingCycleTest)

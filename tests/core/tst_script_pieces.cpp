@@ -28,6 +28,8 @@ class ScriptPieces : public QObject {
     void logFileNameComesFromTheLocalTime();
     void nextCycleIsTheNextWholeMultipleOfTheInterval_data();
     void nextCycleIsTheNextWholeMultipleOfTheInterval();
+    void timeoutSecondsBecomeMillisecondsWithoutOverflow_data();
+    void timeoutSecondsBecomeMillisecondsWithoutOverflow();
 };
 
 void ScriptPieces::linesAreClassifiedByKeywordThenBySecondCharacter_data() {
@@ -216,6 +218,22 @@ void ScriptPieces::nextCycleIsTheNextWholeMultipleOfTheInterval() {
     QFETCH(int, interval);
     QFETCH(qint64, next);
     QCOMPARE(next_multiple(now, interval), next);
+}
+
+void ScriptPieces::timeoutSecondsBecomeMillisecondsWithoutOverflow_data() {
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<int>("ms");
+    QTest::newRow("five seconds") << QByteArray("TIMEOUT 5") << 5000;
+    QTest::newRow("largest that fits") << QByteArray("TIMEOUT 2147483") << 2147483000;
+    QTest::newRow("one more") << QByteArray("TIMEOUT 2147484") << INT_MAX;
+    QTest::newRow("far beyond") << QByteArray("TIMEOUT 99999999999") << INT_MAX;
+    QTest::newRow("negative") << QByteArray("TIMEOUT -3") << -3000;
+}
+
+void ScriptPieces::timeoutSecondsBecomeMillisecondsWithoutOverflow() {
+    QFETCH(QByteArray, line);
+    QFETCH(int, ms);
+    QCOMPARE(script_timeout_ms(classify_line(line).number), ms);
 }
 
 QTEST_GUILESS_MAIN(ScriptPieces)
