@@ -42,11 +42,6 @@ class SimProcess {
         }
     }
     QString link() const { return link_; }
-    // Ends the simulator at once, as a pulled adapter would vanish: no goodbye, its link dangles.
-    void kill_hard() {
-        process_.kill();
-        process_.waitForFinished(3000);
-    }
 
   private:
     QProcess process_;

@@ -205,7 +205,9 @@ void VeldLoggerTest::vanishedPortIsSaidAndRecordsResumeWhenItIsBack() {
     p.start(qEnvironmentVariable("VELD_LOGGER"), {"log"});
     QVERIFY(p.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(ws.log_file().count('\n') >= 2, 15000);
-    sim->kill_hard();
+    // Ended as a pulled adapter vanishes; the simulator takes its link with it, so no other pty
+    // that gets the same number meanwhile can be mistaken for it.
+    sim.reset();
     const int after_loss = ws.log_file().count('\n');
     QTest::qWait(6000);                               // at least one cycle start finds the port gone
     QCOMPARE(ws.log_file().count('\n'), after_loss);  // nothing is written while it is gone
@@ -215,9 +217,8 @@ void VeldLoggerTest::vanishedPortIsSaidAndRecordsResumeWhenItIsBack() {
     ::kill(pid_t(p.processId()), SIGTERM);
     QVERIFY(p.waitForFinished(10000));
     const QByteArray out = p.readAllStandardOutput();
-    QCOMPARE(out.count(" lost: "), 1);
-    QCOMPARE(out.count(") is back"), 1);
-    QVERIFY(!out.contains("DCB error"));
+    QVERIFY2(out.count(" lost: ") == 1 && out.count(") is back") == 1, out.constData());
+    QVERIFY2(!out.contains("DCB error"), out.constData());
 }
 
 QTEST_GUILESS_MAIN(VeldLoggerTest)
