@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class ColumnList;
+
+// One record line of the remote logger, split into what goes into the columns: field 0 the
+// record number, field 1 the date (or date and time, "2013-05-01 10:00:00"), field 2 the time,
+// fields 3 onward the column values. Pure.
+struct DownloadedRecord {
+    QString number;
+    QString date;        // null: field 1 was no date-time and column 1 keeps its text
+    QString time;        // null: column 2 keeps its text
+    QStringList values;  // fields 3 onward
+
+    // Splits a line. Returns false when the first field is not a record number (a modem message
+    // such as RING or NO CARRIER, noise on the line): such a line is no record.
+    static bool parse(const QString& line, DownloadedRecord& record);
+
+    // Stores the texts of columns 0..2 and the texts and values of columns 3 onward, as far as
+    // the list reaches, in one locked edit.
+    void store(ColumnList& columns) const;
+};

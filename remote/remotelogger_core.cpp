@@ -1,0 +1,191 @@
+#include "remote/remotelogger_core.h"
+
+#include <QFile>
+
+#include "core/unseen_by_thread_sanitizer.h"
+#include "remote/dialout_call.h"
+#include "remote/dialout_services.h"
+
+namespace {
+constexpr int kResetAsked = 0x100;
+}
+
+class remotelogger_core::Services final : public DialoutServices {
+  public:
+    Services(remotelogger_core& owner, DownloadTarget& target) : owner_(owner), target_(target) {}
+
+    void print(const QString& text, bool raw) override { owner_.print(text, raw); }
+    DialoutSettings settings() const override { return owner_.settings(); }
+    void set_record(int record, bool save) override { owner_.set_record(record, save); }
+    DownloadTarget& target() override { return target_; }
+    void record_added() override {
+        remotelogger_core* o = &owner_;
+        owner_.notify([o] { emit o->end_of_log(); });
+    }
+    std::string workspace_root() const override { return QFile::encodeName(owner_.root_).toStdString(); }
+
+  private:
+    remotelogger_core& owner_;
+    DownloadTarget& target_;
+};
+
+remotelogger_core::remotelogger_core(SerialLink& port, Clock& clock, DownloadTarget& target,
+                                     const QString& settings_path, const QString& workspace_root,
+                                     QObject* parent)
+    : QThread(parent),
+      settings_path_(settings_path),
+      root_(workspace_root),
+      call_state_(DialoutCall::kIdle),
+      services_(std::make_unique<Services>(*this, target)),
+      call_(std::make_unique<DialoutCall>(port, clock, *services_)) {}
+
+remotelogger_core::~remotelogger_core() {
+    shut_down();
+}
+
+// ---- settings -------------------------------------------------------------------------------
+
+DialoutSettings remotelogger_core::settings() const {
+    std::lock_guard<std::mutex> lock(settings_mutex_);
+    return settings_;
+}
+
+void remotelogger_core::accept_settings(DialoutSettings settings) {
+    const QString refusal = columns_refusal(settings.columns);
+    int kept;
+    {
+        std::lock_guard<std::mutex> lock(settings_mutex_);
+        kept = settings_.columns;
+        // The writer refuses a record of more than 200 columns, yet the record would count as
+        // downloaded and be lost: such a setting is never taken.
+        if (!refusal.isEmpty()) settings.columns = kept;
+        settings_ = settings;
+    }
+    if (!refusal.isEmpty()) print(refusal + QStringLiteral(" (keeping %1)").arg(kept));
+}
+
+void remotelogger_core::apply_settings(const DialoutSettings& settings) {
+    accept_settings(settings);
+    save_settings();
+}
+
+bool remotelogger_core::save_settings() {
+    // The dialog's thread and the worker both write the file: one at a time, each writing the
+    // settings as they are then, so the file never goes back to an older last record.
+    std::lock_guard<std::mutex> lock(file_mutex_);
+    return write_dialout_settings(settings_path_, settings());
+}
+
+void remotelogger_core::read_settings_file() {
+    DialoutSettings read = settings();
+    read_dialout_settings(settings_path_, read);
+    accept_settings(read);
+}
+
+void remotelogger_core::set_record(int record, bool save) {
+    {
+        std::lock_guard<std::mutex> lock(settings_mutex_);
+        settings_.record = record;
+    }
+    if (save && !save_settings())
+        print(QStringLiteral("Cannot write %1: the last downloaded record is %2")
+                  .arg(settings_path_)
+                  .arg(record));
+}
+
+// ---- requests and stepping ------------------------------------------------------------------
+
+void remotelogger_core::reset(int flags) {
+    {
+        std::lock_guard<std::mutex> lock(request_mutex_);
+        pending_reset_ |= flags | kResetAsked;
+    }
+    if (!isRunning()) {
+        apply_pending_reset();
+        return;
+    }
+    call_->wake();
+}
+
+void remotelogger_core::apply_pending_reset() {
+    int flags;
+    {
+        std::lock_guard<std::mutex> lock(request_mutex_);
+        flags = pending_reset_;
+        pending_reset_ = 0;
+    }
+    if (!(flags & kResetAsked)) return;
+    if (flags & kReadSettings) read_settings_file();
+    if (flags & kRecomputeSchedule) call_->plan_next_call();
+    call_->restart();
+    call_state_.store(call_->state());
+    next_call_ms_.store(call_->next_call_ms());
+}
+
+void remotelogger_core::step() {
+    call_->step();
+    call_state_.store(call_->state());
+    next_call_ms_.store(call_->next_call_ms());
+}
+
+int remotelogger_core::wait_budget_ms() const {
+    return call_->wait_budget_ms();
+}
+
+void remotelogger_core::run() {
+    for (;;) {
+        apply_pending_reset();
+        {
+            std::lock_guard<std::mutex> lock(request_mutex_);
+            if (quit_) break;
+        }
+        step();
+        const int budget = wait_budget_ms();
+        if (budget > 0) call_->wait_readable(budget);
+    }
+}
+
+void remotelogger_core::shut_down() {
+    {
+        std::lock_guard<std::mutex> lock(request_mutex_);
+        quit_ = true;
+    }
+    call_->wake();
+    wait();
+    // What the worker printed last still reaches the console.
+    if (QThread::currentThread() == thread()) deliver_notices();
+}
+
+// ---- console and signals --------------------------------------------------------------------
+
+void remotelogger_core::print(const QString& text, bool raw) {
+    // A string of its own, so that only one thread owns it.
+    QString line = raw ? QString(text.constData(), text.size()) : text + QStringLiteral("\r\n");
+    notify([this, line = std::move(line)] { emit printline(line); });
+}
+
+void remotelogger_core::notify(std::function<void()> emission) {
+    bool first_waiting;
+    {
+        std::lock_guard<std::mutex> lock(notice_mutex_);
+        first_waiting = notices_.empty();
+        notices_.push_back(std::move(emission));
+    }
+    if (QThread::currentThread() == thread()) {
+        deliver_notices();
+    } else if (first_waiting) {
+        // Later notices join the delivery already posted. Invoked by name and queued, so no code
+        // of ours runs inside Qt's posting.
+        UnseenByThreadSanitizer qt_bookkeeping;
+        QMetaObject::invokeMethod(this, "deliver_notices", Qt::QueuedConnection);
+    }
+}
+
+void remotelogger_core::deliver_notices() {
+    std::deque<std::function<void()>> pending;
+    {
+        std::lock_guard<std::mutex> lock(notice_mutex_);
+        pending.swap(notices_);
+    }
+    for (const auto& emission : pending) emission();
+}

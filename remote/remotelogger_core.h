@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QString>
+#include <QThread>
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+#include "core/clock.h"
+#include "core/serial_link.h"
+#include "remote/dialout_settings.h"
+
+class DialoutCall;
+class DownloadTarget;
+
+// The remote-logger download worker: calls a remote logger through a GSM modem on its own
+// serial port at the scheduled times and appends the records it has not fetched yet to the log
+// (see DialoutCall), keeping its settings in gsmdialout.xml. The worker never emits a signal
+// itself: console lines and end_of_log() are handed to the object's own thread, which emits
+// them in the worker's order.
+// Thread: the object lives on the thread that made it (the user-interface thread); the call runs
+// on its worker thread. reset(), settings() and apply_settings() may be called from any thread.
+class remotelogger_core : public QThread {
+    Q_OBJECT
+  public:
+    enum ResetFlag : int { kReadSettings = 1, kRecomputeSchedule = 2 };
+
+    // `settings_path` is the full path of gsmdialout.xml; `workspace_root` (ending with "/")
+    // is where COM port links are looked up. The port, clock and target outlive the object.
+    remotelogger_core(SerialLink& port, Clock& clock, DownloadTarget& target, const QString& settings_path,
+                      const QString& workspace_root, QObject* parent = nullptr);
+    ~remotelogger_core() override;
+
+    // Abandons a call in progress (the port is closed without hanging up) and starts over;
+    // kReadSettings reads gsmdialout.xml first, kRecomputeSchedule plans the next call at once.
+    // Applied by the worker between two steps (at once when it does not run).
+    void reset(int flags);
+
+    DialoutSettings settings() const;
+    // Takes new settings as the dialog's OK does and writes gsmdialout.xml; a columns setting
+    // the record writer cannot serve is refused with a console message and the old one kept.
+    // The schedule follows with reset(kRecomputeSchedule).
+    void apply_settings(const DialoutSettings& settings);
+
+    // The call's step state (see DialoutCall::State), as the last step left it.
+    int call_state() const { return call_state_.load(); }
+    // Milliseconds since the epoch of the next call, or -1 when none is due.
+    std::int64_t next_call_ms() const { return next_call_ms_.load(); }
+
+    // One step of the call (the worker calls it; tests call it in virtual time).
+    void step();
+    // How long the worker may wait on the port before the next step changes anything.
+    int wait_budget_ms() const;
+    // Ends the worker loop and waits for the thread.
+    void shut_down();
+
+    // Emits what the worker printed and signalled, in order, on the object's own thread.
+    Q_INVOKABLE void deliver_notices();
+
+  signals:
+    void printline(QString text);
+    void end_of_log();
+
+  protected:
+    void run() override;
+
+  private:
+    class Services;
+
+    void print(const QString& text, bool raw = false);
+    void notify(std::function<void()> emission);
+    void apply_pending_reset();
+    void read_settings_file();
+    // Takes `settings` when its columns setting is usable; says why not otherwise.
+    void accept_settings(DialoutSettings settings);
+    void set_record(int record, bool save);
+    bool save_settings();
+
+    const QString settings_path_;
+    const QString root_;
+
+    mutable std::mutex settings_mutex_;
+    DialoutSettings settings_;
+    std::mutex file_mutex_;  // taken before settings_mutex_, never inside it
+
+    std::mutex request_mutex_;
+    int pending_reset_ = 0;  // flags, with kResetAsked set while one waits
+    bool quit_ = false;
+
+    std::mutex notice_mutex_;
+    std::deque<std::function<void()>> notices_;
+
+    std::atomic<int> call_state_;
+    std::atomic<std::int64_t> next_call_ms_{-1};
+    std::unique_ptr<Services> services_;
+    std::unique_ptr<DialoutCall> call_;
+};
