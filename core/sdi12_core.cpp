@@ -9,7 +9,6 @@
 #include "core/logging_script.h"
 #include "core/record_format.h"
 #include "core/record_writer.h"
-#include "core/unseen_by_thread_sanitizer.h"
 #include "core/workspace.h"
 #include "devices/device_list.h"
 #include "variables/column_list.h"
@@ -81,6 +80,7 @@ sdi12_core::sdi12_core(ColumnList& columns, DeviceList& devices, SerialLink& por
       clock_(clock),
       root_(workspace_root),
       link_(port, clock, [this](const QString& text, bool raw) { print(text, raw); }),
+      notices_(*this),
       services_(std::make_unique<Services>(*this)),
       writer_(std::make_unique<RecordWriter>([this](const QString& m) { print(m); },
                                              RecordWriter::default_current_values_path())),
@@ -561,30 +561,9 @@ void sdi12_core::print(const QString& text, bool raw) {
 }
 
 void sdi12_core::notify(std::function<void()> emission) {
-    if (QThread::currentThread() == thread()) {
-        deliver_notices();  // what the worker handed over before comes first
-        emission();
-        return;
-    }
-    // The worker never emits itself: its signals and texts then never have owners on two threads
-    // at once, and receivers on the owner's thread are called there.
-    bool was_empty;
-    {
-        std::lock_guard<std::mutex> lock(notice_mutex_);
-        was_empty = notices_.empty();
-        notices_.push_back(std::move(emission));
-    }
-    if (!was_empty) return;  // a delivery is already on its way
-    // Invoked by name and queued: no code of ours runs inside Qt's posting.
-    UnseenByThreadSanitizer qt_bookkeeping;
-    QMetaObject::invokeMethod(this, "deliver_notices", Qt::QueuedConnection);
+    notices_.post(std::move(emission));
 }
 
 void sdi12_core::deliver_notices() {
-    std::deque<std::function<void()>> pending;
-    {
-        std::lock_guard<std::mutex> lock(notice_mutex_);
-        pending.swap(notices_);
-    }
-    for (const auto& emission : pending) emission();
+    notices_.deliver();
 }

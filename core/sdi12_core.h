@@ -13,6 +13,7 @@
 #include "core/clock.h"
 #include "core/core_config.h"
 #include "core/core_services.h"
+#include "core/notice_queue.h"
 #include "core/record_cursor.h"
 #include "core/sensor_link.h"
 #include "devices/idev.h"
@@ -164,8 +165,7 @@ class sdi12_core : public QThread, public ColumnSink {
     std::mutex option_mutex_;
 
     // Console lines and signals of the worker, emitted on the owner's thread in the worker's order.
-    std::mutex notice_mutex_;
-    std::deque<std::function<void()>> notices_;
+    NoticeQueue notices_;
     RecordCursor cursor_;
 
     std::mutex write_mutex_;           // the order of records from all threads; held across the file write

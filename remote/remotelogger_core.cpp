@@ -2,7 +2,6 @@
 
 #include <QFile>
 
-#include "core/unseen_by_thread_sanitizer.h"
 #include "remote/dialout_call.h"
 #include "remote/dialout_services.h"
 
@@ -35,6 +34,7 @@ remotelogger_core::remotelogger_core(SerialLink& port, Clock& clock, DownloadTar
     : QThread(parent),
       settings_path_(settings_path),
       root_(workspace_root),
+      notices_(*this),
       call_state_(DialoutCall::kIdle),
       services_(std::make_unique<Services>(*this, target)),
       call_(std::make_unique<DialoutCall>(port, clock, *services_)) {}
@@ -165,27 +165,9 @@ void remotelogger_core::print(const QString& text, bool raw) {
 }
 
 void remotelogger_core::notify(std::function<void()> emission) {
-    bool first_waiting;
-    {
-        std::lock_guard<std::mutex> lock(notice_mutex_);
-        first_waiting = notices_.empty();
-        notices_.push_back(std::move(emission));
-    }
-    if (QThread::currentThread() == thread()) {
-        deliver_notices();
-    } else if (first_waiting) {
-        // Later notices join the delivery already posted. Invoked by name and queued, so no code
-        // of ours runs inside Qt's posting.
-        UnseenByThreadSanitizer qt_bookkeeping;
-        QMetaObject::invokeMethod(this, "deliver_notices", Qt::QueuedConnection);
-    }
+    notices_.post(std::move(emission));
 }
 
 void remotelogger_core::deliver_notices() {
-    std::deque<std::function<void()>> pending;
-    {
-        std::lock_guard<std::mutex> lock(notice_mutex_);
-        pending.swap(notices_);
-    }
-    for (const auto& emission : pending) emission();
+    notices_.deliver();
 }

@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "core/clock.h"
+#include "core/notice_queue.h"
 #include "core/serial_link.h"
 #include "remote/dialout_settings.h"
 
@@ -89,8 +90,7 @@ class remotelogger_core : public QThread {
     int pending_reset_ = 0;  // flags, with kResetAsked set while one waits
     bool quit_ = false;
 
-    std::mutex notice_mutex_;
-    std::deque<std::function<void()>> notices_;
+    NoticeQueue notices_;  // console lines and signals, emitted on the owner's thread
 
     std::atomic<int> call_state_;
     std::atomic<std::int64_t> next_call_ms_{-1};
