@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+class sdi12_core;
+
+namespace Ui {
+class selectComPort;
+}
+
+// The logging configuration dialog: edits the core's port, logging interval, log file name and
+// communication mode, and on OK stores them in the core and in config.xml.
+// Thread: the user-interface thread; it talks to the core only through its public operations.
+class selectComPort : public QDialog {
+    Q_OBJECT
+  public:
+    explicit selectComPort(sdi12_core& core, QWidget* parent = nullptr);
+    ~selectComPort() override;
+
+    // Run before every showing: stops logging and fills the fields from the core.
+    void setup();
+
+  private slots:
+    void on_comboBox_activated(int index);
+    void on_file_toolButton_clicked();
+    void on_buttonBox_accepted();
+
+  private:
+    void fill_from_core();
+    // Tells the user something without blocking: a warning box over the dialog.
+    void say(const QString& text);
+
+    sdi12_core& core_;
+    std::unique_ptr<Ui::selectComPort> ui_;
+};
