@@ -18,6 +18,7 @@
 #include "app/variable_table.h"
 #include "core/sdi12_core.h"
 #include "core/station.h"
+#include "core/ui/selectcomport.h"
 #include "core/workspace.h"
 #include "devices/device_list.h"
 #include "ui_mainwindow.h"
@@ -109,6 +110,7 @@ void MainWindow::deferred_startup() {
     station_.load_device_definitions();
     on_devlist_changed();
     fill_variable_table();
+    connect(config_dialog_, &QDialog::accepted, this, &MainWindow::init_commode);
 
     // The Time column carries an Alert Low level from the start.
     columns_.set_alarm(ColumnList::kTimeColumn, 2, QStringLiteral("4.56"));
@@ -128,11 +130,23 @@ void MainWindow::create_workspace_folders() {
     station_.create_folders();
 }
 
-void MainWindow::build_dialogs() {}  // Dialogs and satellite windows are built here as they join.
+void MainWindow::build_dialogs() {
+    // The other dialogs and satellite windows are built here as they join.
+    config_dialog_ = new selectComPort(core_, this);
+}
 
 void MainWindow::connect_console() {}  // The console and the manual command window join here.
 
-void MainWindow::start_remote_and_import() {}  // Remote logger, file import and init_commode() join here.
+void MainWindow::start_remote_and_import() {
+    // The remote logger (modem mode) and the file import start here as they join.
+    init_commode();
+}
+
+void MainWindow::init_commode() {
+    // The remote logger and the file import follow the mode here as they join.
+    const int mode = core_.settings().comm_mode;
+    ui_->device_table->setEnabled(mode == int(CommMode::Sdi12) || mode == int(CommMode::Rs485));
+}
 
 void MainWindow::build_formula_and_alarm_tables() {}  // The Formulas and Alarm Levels tables join here.
 
@@ -209,6 +223,13 @@ void MainWindow::on_cmd_event(int event) {
 
 void MainWindow::edit_device() {
     ui_->tabWidget->setCurrentIndex(kVariableListTab);
+}
+
+void MainWindow::on_actionComPort_triggered() {
+    config_dialog_->setup();  // stops logging and fills the fields from the core
+    config_dialog_->show();
+    config_dialog_->raise();
+    config_dialog_->activateWindow();
 }
 
 void MainWindow::on_actionScan_for_devices_triggered() {

@@ -9,6 +9,7 @@ class DeviceList;
 class QLabel;
 class QSplashScreen;
 class Station;
+class selectComPort;
 class sdi12_core;
 
 namespace Ui {
@@ -42,11 +43,15 @@ class MainWindow : public QMainWindow {
     void on_column_edit_changed(int tag, QString text);
     void on_cmd_event(int event);
     void edit_device();
+    // Applies the communication mode of the core settings: the device table serves the bus modes
+    // (SDI-12, RS485) only.
+    void init_commode();
 
   public slots:
     void on_tabWidget_currentChanged(int index);
 
   private slots:
+    void on_actionComPort_triggered();
     void on_actionScan_for_devices_triggered();
     void on_actionStart_Logging_2_triggered();
     void on_actionStop_Logging_triggered();
@@ -82,6 +87,7 @@ class MainWindow : public QMainWindow {
     std::unique_ptr<Ui::MainWindow> ui_;
     std::unique_ptr<QSplashScreen> splash_;
     QLabel* status_label_ = nullptr;
+    selectComPort* config_dialog_ = nullptr;  // owned by the window
     int startup_timer_ = 0;
     int tick_counter_ = 0;
     bool ui_ready_ = false;

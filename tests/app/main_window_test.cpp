@@ -2,12 +2,16 @@
 // menus, the device and Variable List tables, and the commands that exist so far.
 
 #include <QAction>
+#include <QComboBox>
 #include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSplashScreen>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -472,6 +476,32 @@ class MainWindowTest : public QObject {
         QCOMPARE(rig.core.mode(), int(sdi12_core::kIdle));
         QTRY_VERIFY(status_label(*rig.window)->text().startsWith(QStringLiteral("Logging N")));
         QCOMPARE(status_label(*rig.window)->text(), rig.core.status_text(sdi12_core::kStatusLine));
+    }
+
+    void configurationModeDecidesWhetherTheDeviceTableServes_data() {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("SDI-12") << "SDI-12" << true;
+        QTest::newRow("RS485") << "RS485" << true;
+        QTest::newRow("Modem") << "Modem" << false;
+        QTest::newRow("File Remote") << "File Remote" << false;
+    }
+
+    void configurationModeDecidesWhetherTheDeviceTableServes() {
+        QFETCH(QString, mode);
+        QFETCH(bool, enabled);
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        rig.find<QAction>("actionComPort")->trigger();
+        auto* dialog = rig.window->findChild<QDialog*>(QStringLiteral("selectComPort"));
+        QVERIFY(dialog && dialog->isVisible());
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Logging Configuration"));
+        auto* modes = dialog->findChild<QComboBox*>(QStringLiteral("modeComboBox"));
+        modes->setCurrentIndex(modes->findText(mode));
+        auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+        QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+        QTRY_VERIFY(!dialog->isVisible());
+        QCOMPARE(rig.find<QTableWidget>("device_table")->isEnabled(), enabled);
     }
 
     void saveWritesTheSettingsAndTheVariableList() {
