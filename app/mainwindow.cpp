@@ -13,6 +13,7 @@
 
 #include "app/column_widths.h"
 #include "app/device_table.h"
+#include "app/formula_alarm_tables.h"
 #include "app/product_info.h"
 #include "app/splash_fade.h"
 #include "app/variable_table.h"
@@ -112,9 +113,10 @@ void MainWindow::deferred_startup() {
     fill_variable_table();
     connect(config_dialog_, &QDialog::accepted, this, &MainWindow::init_commode);
 
+    build_formula_table();
     // The Time column carries an Alert Low level from the start.
     columns_.set_alarm(ColumnList::kTimeColumn, 2, QStringLiteral("4.56"));
-    build_formula_and_alarm_tables();
+    build_alarm_table();
     connect_displays();
 
     connect(&core_, &sdi12_core::end_of_log, this, &MainWindow::update_statusbar, Qt::QueuedConnection);
@@ -148,7 +150,15 @@ void MainWindow::init_commode() {
     ui_->device_table->setEnabled(mode == int(CommMode::Sdi12) || mode == int(CommMode::Rs485));
 }
 
-void MainWindow::build_formula_and_alarm_tables() {}  // The Formulas and Alarm Levels tables join here.
+void MainWindow::build_formula_table() {
+    formula_alarm_tables::fill_formulas(*ui_->formulaTable, columns_);
+    connect(ui_->formulaTable, &QTableWidget::cellChanged, this, &MainWindow::on_formula_edit_changed);
+}
+
+void MainWindow::build_alarm_table() {
+    formula_alarm_tables::fill_alarms(*ui_->alarmTable, columns_);
+    connect(ui_->alarmTable, &QTableWidget::cellChanged, this, &MainWindow::on_alarm_edit_changed);
+}
 
 void MainWindow::connect_displays() {}  // LCD panels and plots join here.
 
@@ -196,6 +206,14 @@ void MainWindow::update_statusbar() {
 
 void MainWindow::on_column_edit_changed2(int row, int column) {
     variable_table::store_edit(*ui_->columnTable, columns_, row, column);
+}
+
+void MainWindow::on_formula_edit_changed(int row, int column) {
+    formula_alarm_tables::store_formula_edit(*ui_->formulaTable, columns_, row, column);
+}
+
+void MainWindow::on_alarm_edit_changed(int row, int column) {
+    formula_alarm_tables::store_alarm_edit(*ui_->alarmTable, columns_, row, column);
 }
 
 void MainWindow::on_column_edit_changed(int tag, QString text) {

@@ -39,6 +39,8 @@ class MainWindow : public QMainWindow {
     void on_values_changed();
     void update_statusbar();
     void on_column_edit_changed2(int row, int column);
+    void on_formula_edit_changed(int row, int column);
+    void on_alarm_edit_changed(int row, int column);
     // tag: column index << 8 | table column (2 name, 3 units).
     void on_column_edit_changed(int tag, QString text);
     void on_cmd_event(int event);
@@ -75,7 +77,8 @@ class MainWindow : public QMainWindow {
     void build_dialogs();            // manual entry, logging configuration and the other dialogs
     void connect_console();          // core printline -> console and manual command window
     void start_remote_and_import();  // remote logger (modem mode), file import, init_commode()
-    void build_formula_and_alarm_tables();
+    void build_formula_table();
+    void build_alarm_table();
     void connect_displays();         // end_of_processing -> LCD panels and plots
     void close_satellite_windows();  // LCD panels, console and plots save their layouts on close
 

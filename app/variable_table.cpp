@@ -5,40 +5,19 @@
 #include <QTableWidget>
 
 #include "app/column_widths.h"
+#include "app/table_cells.h"
 #include "variables/column_list.h"
 #include "variables/value_snapshot.h"
 
 namespace variable_table {
-namespace {
-
-void set_text(QTableWidget& table, int row, int column, const QString& text, bool editable) {
-    QTableWidgetItem* item = table.item(row, column);
-    if (!item) {
-        item = new QTableWidgetItem;
-        table.setItem(row, column, item);
-    }
-    item->setText(text);
-    item->setFlags(editable ? item->flags() | Qt::ItemIsEditable : item->flags() & ~Qt::ItemIsEditable);
-}
-
-QString text_of(const QTableWidget& table, int row, int column) {
-    const QTableWidgetItem* item = table.item(row, column);
-    return item ? item->text() : QString();
-}
-
-}  // namespace
+using table_cells::set_text;
+using table_cells::text_of;
 
 void fill(QTableWidget& table, const ColumnList& columns) {
     const QSignalBlocker quiet(table);
-    // The default size is clamped to the minimum, so the minimum goes first.
-    table.verticalHeader()->setMinimumSectionSize(
-        qMin(kRowHeight, table.verticalHeader()->minimumSectionSize()));
-    table.verticalHeader()->setDefaultSectionSize(kRowHeight);
-    table.setRowCount(kRows);
-    // A copy taken under the list's lock; the cells are filled outside it, so the worker never
-    // waits for the table.
-    std::vector<column_record> records;
-    columns.read_all([&](const std::vector<column_record>& all) { records = all; });
+    table_cells::set_rows(table, kRows, kRowHeight);
+    // The cells are filled outside the list's lock, so the worker never waits for the table.
+    const std::vector<column_record> records = table_cells::copy_records(columns);
     const column_record empty;
     for (int row = 0; row < kRows; ++row) {
         const bool listed = row < int(records.size());

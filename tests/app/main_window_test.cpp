@@ -478,6 +478,35 @@ class MainWindowTest : public QObject {
         QCOMPARE(status_label(*rig.window)->text(), rig.core.status_text(sdi12_core::kStatusLine));
     }
 
+    void formulaAndAlarmEditsGoIntoTheColumnListAsTyped_data() {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("formula of D") << "formulaTable" << 3 << "=E*2+";  // stored as typed, not checked
+        QTest::newRow("Alarm Low of D") << "alarmTable" << 1 << "-10";
+        QTest::newRow("Alarm High of D") << "alarmTable" << 2 << "12.5";
+        QTest::newRow("Alert High of D") << "alarmTable" << 4 << "x";
+    }
+
+    void formulaAndAlarmEditsGoIntoTheColumnListAsTyped() {
+        QFETCH(QString, table);
+        QFETCH(int, column);
+        QFETCH(QString, typed);
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        auto* widget = rig.find<QTableWidget>(table.toLatin1().constData());
+        QCOMPARE(widget->rowCount(), 257);
+        QVERIFY(widget->item(3, column)->flags() & Qt::ItemIsEditable);
+        QVERIFY(!(widget->item(3, 0)->flags() & Qt::ItemIsEditable));
+        widget->item(3, column)->setText(typed);
+        if (table == QLatin1String("formulaTable"))
+            QCOMPARE(rig.columns.formula(3), typed);
+        else
+            QCOMPARE(rig.columns.alarm(3, column - 1), typed);
+        // The Time column's Alert Low level is there from the start.
+        QCOMPARE(cell(rig.find<QTableWidget>("alarmTable"), 2, 3), QStringLiteral("4.56"));
+    }
+
     void configurationModeDecidesWhetherTheDeviceTableServes_data() {
         QTest::addColumn<QString>("mode");
         QTest::addColumn<bool>("enabled");
