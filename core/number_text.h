@@ -1,8 +1,8 @@
 #pragma once
 
 // Numbers to text and back with "." as the decimal point whatever the process's locale says.
-// Qt's application object switches the C library to the user's locale, so strtof, strtod and
-// printf("%f") would read and write "21,5" under a German one; files and the SDI-12 bus never do.
+// Qt's application object switches the C library to the user's locale, so the C library's own
+// conversions would read and write "21,5" under a German one; files and the SDI-12 bus never do.
 // Pure; any thread.
 
 // Reads the longest decimal number at the start of [first, last) as strtof/strtod read it under

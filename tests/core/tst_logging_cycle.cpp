@@ -42,6 +42,15 @@ QList<QByteArray> lines_of(const QByteArray& file) {
     return lines;
 }
 
+// Logging a sensor that takes 2 s to measure, stopped half a second into the first cycle, while the
+// walk waits for the service request.
+void start_waiting_for_service_request(CoreRig& rig, int interval) {
+    rig.prepare_logging("[sensor]\naddress = 3\nid = 13X\nm_seconds = 2\nvalues = 1 2\n", 3, kSlowTh, 3);
+    rig.set_interval(interval);
+    rig.core->set_logging(true);
+    rig.run_for(500);
+}
+
 }  // namespace
 
 class LoggingCycleTest : public QObject {
@@ -226,10 +235,7 @@ void LoggingCycleTest::intervalOfZeroIsReplacedBySixtySeconds() {
 
 void LoggingCycleTest::rebuildDuringACycleWaitsForTheNextCycle() {
     CoreRig rig;
-    rig.prepare_logging("[sensor]\naddress = 3\nid = 13X\nm_seconds = 2\nvalues = 1 2\n", 3, kSlowTh, 3);
-    rig.set_interval(10);
-    rig.core->set_logging(true);
-    rig.run_for(500);  // waiting for the service request
+    start_waiting_for_service_request(rig, 10);
     rig.devices.update(3, [](idev& d) { d.start_column = 10; });
     rig.core->rebuild_scripts();
     QVERIFY(rig.run_until_records(2, 30000));
@@ -352,10 +358,7 @@ void LoggingCycleTest::wallClockStepIsSaidOnceAndRecordsKeepTheInterval() {
 
 void LoggingCycleTest::pulledPortAbandonsTheCycleAndLoggingResumesWhenItIsBack() {
     CoreRig rig;
-    rig.prepare_logging("[sensor]\naddress = 3\nid = 13X\nm_seconds = 2\nvalues = 1 2\n", 3, kSlowTh, 3);
-    rig.set_interval(5);
-    rig.core->set_logging(true);
-    rig.run_for(500);  // waiting for the service request
+    start_waiting_for_service_request(rig, 5);
     rig.link.set_gone(true);
     rig.run_for(15000);
     QCOMPARE(rig.console.count(QStringLiteral(" lost: ")), 1);
