@@ -7,12 +7,25 @@
 
 void AddressScan::start() {
     index_ = 0;
-    devices_.update_all([](std::array<idev, DeviceList::kSlots>& all) {
-        for (idev& dev : all) {
+    devices_.update_all([this](std::array<idev, DeviceList::kSlots>& all) {
+        for (int i = 0; i < DeviceList::kSlots; ++i) {
+            idev& dev = all[i];
+            before_[i] = {dev.identification, dev.definition, dev.description};
             dev.scanned = 0;
             dev.identification.clear();
             dev.definition.clear();
             dev.description.clear();
+        }
+    });
+}
+
+void AddressScan::store_identification(int slot, const QString& identification) {
+    const Association& before = before_[slot];
+    devices_.update(slot, [&](idev& dev) {
+        dev.identification = identification;
+        if (!before.identification.isEmpty() && identification == before.identification) {
+            dev.definition = before.definition;
+            dev.description = before.description;
         }
     });
 }
@@ -39,7 +52,7 @@ int AddressScan::step(int state) {
                 const int at = core_.comm_mode() == CommMode::Rs485 ? 1 : 0;
                 const int slot = line.size() > at ? devices_.find_address(QChar::fromLatin1(line[at])) : -1;
                 if (slot >= 0) {
-                    devices_.update(slot, [&](idev& dev) { dev.identification = QString::fromLatin1(line); });
+                    store_identification(slot, QString::fromLatin1(line));
                     core_.announce(CoreEvent::kDeviceListChanged);
                 }
                 return kNext;

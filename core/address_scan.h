@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+#include <array>
 #include <cstdint>
 
 class CoreServices;
@@ -17,7 +19,9 @@ class AddressScan {
 
     AddressScan(CoreServices& core, DeviceList& devices) : core_(core), devices_(devices) {}
 
-    // Forgets what every slot knew from the last scan and starts at address 0.
+    // Forgets what every slot knew from the last scan and starts at address 0. A slot that answers
+    // again with exactly the identification it had gets its definition back, so a rescan keeps
+    // the user's device setup of sensors that did not change.
     void start();
     // One step; returns the new step state.
     int step(int state);
@@ -25,10 +29,18 @@ class AddressScan {
     int wait_budget(int state) const;
 
   private:
+    struct Association {
+        QString identification;
+        QString definition;
+        QString description;
+    };
+    void store_identification(int slot, const QString& identification);
+
     CoreServices& core_;
     DeviceList& devices_;
     int index_ = 0;
     int lines_seen_ = 0;
     int bytes_seen_ = 0;
     std::int64_t deadline_ = 0;
+    std::array<Association, kAddresses> before_;
 };

@@ -1,6 +1,7 @@
 #include "core/command_transaction.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/answer_match.h"
 #include "core/core_services.h"
@@ -11,10 +12,19 @@ void CommandTransaction::start_single(const QString& command, int option_number)
     option_number_ = option_number;
 }
 
-void CommandTransaction::start_batch(std::vector<dev_opt>* options, const QString& address) {
-    options_ = options;
-    address_ = address;
+int CommandTransaction::start_batch(OptionBatchRequest request) {
+    batch_ = std::move(request);
     option_index_ = 0;
+    std::lock_guard<std::mutex> lock(reply_mutex_);
+    reply_ = OptionBatchReply{};
+    reply_.batch = ++batches_started_;
+    reply_.readings.resize(batch_.options.size());
+    return reply_.batch;
+}
+
+OptionBatchReply CommandTransaction::batch_reply() const {
+    std::lock_guard<std::mutex> lock(reply_mutex_);
+    return reply_;
 }
 
 void CommandTransaction::send(const QString& command) {
@@ -60,19 +70,21 @@ int CommandTransaction::step_single(int state) {
 }
 
 int CommandTransaction::step_batch(int state) {
-    const std::size_t count = options_ ? options_->size() : 0;
+    const std::vector<dev_opt>& options = batch_.options;
     switch (state) {
         case kSend: {
-            if (option_index_ >= count) {
+            // An option without a read command (an action) has nothing to ask.
+            while (option_index_ < options.size() && options[option_index_].read_cmd.isEmpty())
+                ++option_index_;
+            if (option_index_ >= options.size()) {
+                {
+                    std::lock_guard<std::mutex> lock(reply_mutex_);
+                    reply_.done = true;
+                }
                 core_.go_idle();
                 return kBatchDone;
             }
-            QString command;
-            {
-                std::lock_guard<std::mutex> lock(options_lock_);
-                command = build_command((*options_)[option_index_], kReadOption, address_);
-            }
-            send(command);
+            send(build_command(options[option_index_], kReadOption, batch_.address));
             return kWaitAnswer;
         }
         case kWaitAnswer: {
@@ -80,10 +92,11 @@ int CommandTransaction::step_batch(int state) {
             QByteArray line;
             if (take_answer(line)) {
                 {
-                    std::lock_guard<std::mutex> lock(options_lock_);
-                    dev_opt& option = (*options_)[option_index_];
-                    option.raw_answer = QString::fromLatin1(line);
-                    option.current_value = extract_answer(line, option.type);
+                    std::lock_guard<std::mutex> lock(reply_mutex_);
+                    OptionReading& reading = reply_.readings[option_index_];
+                    reading.answered = true;
+                    reading.raw_answer = QString::fromLatin1(line);
+                    reading.value = extract_answer(line, options[option_index_].type);
                 }
                 core_.announce(CoreEvent::kOptionAnswered);
                 return kNext;

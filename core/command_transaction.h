@@ -6,26 +6,27 @@
 #include <mutex>
 #include <vector>
 
-#include "devices/idev.h"
+#include "core/option_batch.h"
 
 class CoreServices;
 
 // The two transactions the sensor tools ask for: one free-text command with its answer line
-// (mode 13), and a batch of option reads, one command per option (mode 14). Each answer is
-// awaited 1000 ms; no answer ends the wait silently. Only a line that answers the command sent
-// counts; any other is shown as ignored.
-// Thread: the core's worker thread.
+// (mode 13), and a batch of option reads, one command per option that has a read command
+// (mode 14). Each answer is awaited 1000 ms; no answer ends the wait silently. Only a line that
+// answers the command sent counts; any other is shown as ignored.
+// Thread: the core's worker thread; batch_reply() may be called from any thread.
 class CommandTransaction {
   public:
     enum State : int { kSend = 1, kWaitAnswer = 2, kNext = 9, kBatchDone = 10 };
     static constexpr int kAnswerTimeoutMs = 1000;
 
-    // `options_lock` guards the option list of a batch, which the caller also reads.
-    CommandTransaction(CoreServices& core, std::mutex& options_lock)
-        : core_(core), options_lock_(options_lock) {}
+    explicit CommandTransaction(CoreServices& core) : core_(core) {}
 
     void start_single(const QString& command, int option_number);
-    void start_batch(std::vector<dev_opt>* options, const QString& address);
+    // Starts a batch with its own copy of the options; returns the batch's number.
+    int start_batch(OptionBatchRequest request);
+    // The readings of the latest batch so far (a copy).
+    OptionBatchReply batch_reply() const;
 
     int step_single(int state);
     int step_batch(int state);
@@ -37,12 +38,13 @@ class CommandTransaction {
     bool take_answer(QByteArray& answer);
 
     CoreServices& core_;
-    std::mutex& options_lock_;
     QString command_;
     int option_number_ = 0;
-    std::vector<dev_opt>* options_ = nullptr;
-    QString address_;
+    OptionBatchRequest batch_;  // worker only
     std::size_t option_index_ = 0;
+    int batches_started_ = 0;
+    mutable std::mutex reply_mutex_;  // the reply is read by the user-interface thread
+    OptionBatchReply reply_;
     QByteArray sent_;
     int lines_seen_ = 0;
     std::int64_t deadline_ = 0;

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <atomic>
 
 #include "core/address_scan.h"
 #include "core/command_transaction.h"
@@ -86,7 +87,7 @@ sdi12_core::sdi12_core(ColumnList& columns, DeviceList& devices, SerialLink& por
                                              RecordWriter::default_current_values_path())),
       scan_(std::make_unique<AddressScan>(*services_, devices)),
       logging_(std::make_unique<LoggingCycle>(*services_)),
-      command_(std::make_unique<CommandTransaction>(*services_, option_mutex_)) {}
+      command_(std::make_unique<CommandTransaction>(*services_)) {}
 
 sdi12_core::~sdi12_core() {
     shut_down();
@@ -254,6 +255,13 @@ void sdi12_core::set_mode(int mode, int step_state) {
     step_state_ = step_state;
 }
 
+void sdi12_core::leave_logging_for(const QString& what) {
+    if (mode() != kLogging) return;
+    print(QStringLiteral("Logging stopped for ") + what);
+    std::lock_guard<std::mutex> lock(state_mutex_);
+    stop_time_ = format_clock_time(clock_.wall_seconds());
+}
+
 void sdi12_core::set_active(bool on) {
     std::lock_guard<std::mutex> lock(state_mutex_);
     active_ = on;
@@ -413,6 +421,8 @@ std::vector<QString> sdi12_core::script() const {
 
 void sdi12_core::do_cmd(QString str, int option) {
     apply([this, str, option] {
+        leave_logging_for(option == kAddressChange ? QStringLiteral("an address change")
+                                                   : QStringLiteral("a manual command"));
         command_->start_single(str, option);
         set_mode(kSingleCommand, CommandTransaction::kSend);
         set_active(true);
@@ -423,13 +433,20 @@ void sdi12_core::do_cmd(QString str) {
     do_cmd(str, 0);
 }
 
-void sdi12_core::do_multicmd(std::vector<dev_opt>* dolist, QString& addr) {
-    const QString address = addr;
-    apply([this, dolist, address] {
-        command_->start_batch(dolist, address);
+int sdi12_core::do_multicmd(const OptionBatchRequest& request) {
+    // Shared, not referenced: a change asked for while the worker stops may run after we return.
+    auto batch = std::make_shared<std::atomic<int>>(0);
+    apply([this, request, batch] {
+        leave_logging_for(QStringLiteral("reading sensor options"));
+        *batch = command_->start_batch(request);
         set_mode(kOptionBatch, CommandTransaction::kSend);
         set_active(true);
     });
+    return batch->load();
+}
+
+OptionBatchReply sdi12_core::option_batch_reply() const {
+    return command_->batch_reply();
 }
 
 // ---- values and records ---------------------------------------------------------------------

@@ -14,6 +14,7 @@
 #include "core/core_config.h"
 #include "core/core_services.h"
 #include "core/notice_queue.h"
+#include "core/option_batch.h"
 #include "core/record_cursor.h"
 #include "core/sensor_link.h"
 #include "devices/idev.h"
@@ -38,6 +39,9 @@ class sdi12_core : public QThread, public ColumnSink {
   public:
     enum Mode : int { kIdle = 0, kScanning = 11, kLogging = 12, kSingleCommand = 13, kOptionBatch = 14 };
     enum StatusCode : int { kRecordTime = 0, kNextRecordTime = 1, kRecordNumber = 10, kStatusLine = 20 };
+    // The option number of a single command that changes a sensor's address: its answer comes
+    // back as cmd_event(kAddressChange), and the bus is scanned again.
+    static constexpr int kAddressChange = 1;
 
     sdi12_core(ColumnList& columns, DeviceList& devices, SerialLink& port, Clock& clock,
                const QString& workspace_root, QObject* parent = nullptr);
@@ -81,8 +85,8 @@ class sdi12_core : public QThread, public ColumnSink {
     int highest_cell() const;
     int cell_pointer() const;
     std::vector<QString> script() const;
-    // Held while the core writes into the option list of an option batch; readers take it too.
-    std::mutex& option_lock() { return option_mutex_; }
+    // The readings of the latest option batch so far; read it on multicmd_finnished().
+    OptionBatchReply option_batch_reply() const;
 
     // Prints a console text: raw texts pass unchanged, all others get "\r\n".
     void print(const QString& text, bool raw = false);
@@ -100,7 +104,9 @@ class sdi12_core : public QThread, public ColumnSink {
   public slots:
     void do_cmd(QString str, int option);
     void do_cmd(QString str);
-    void do_multicmd(std::vector<dev_opt>* dolist, QString& addr);
+    // Reads every option of the request that has a read command; returns the batch's number,
+    // which option_batch_reply() carries.
+    int do_multicmd(const OptionBatchRequest& request);
 
   signals:
     void printline(QString text);
@@ -129,6 +135,8 @@ class sdi12_core : public QThread, public ColumnSink {
     void notify(std::function<void()> emission);
     void announce_mode();
     void set_mode(int mode, int step_state);
+    // A tool's request ends logging: said on the console and shown as a stop in the status line.
+    void leave_logging_for(const QString& what);
     std::pair<int, int> mode_and_state() const;  // one consistent reading of both
     void set_active(bool on);
     CommMode comm_mode() const;
@@ -161,8 +169,6 @@ class sdi12_core : public QThread, public ColumnSink {
     std::uint64_t requests_posted_ = 0, requests_done_ = 0;
     bool quit_ = false;
     bool worker_finished_ = false;
-
-    std::mutex option_mutex_;
 
     // Console lines and signals of the worker, emitted on the owner's thread in the worker's order.
     NoticeQueue notices_;

@@ -15,6 +15,7 @@ class AddressScanTest : public QObject {
     void bytesWithoutLineEndKeepTheWaitOpen();
     void scanTakesTheBusTimeAndNoMore();
     void scanForgetsWhatTheLastScanKnew();
+    void rescanKeepsTheSetupOfASensorThatAnswersAlikeOnly();
 };
 
 static bool scan_done(CoreRig& rig) {
@@ -134,6 +135,32 @@ void AddressScanTest::scanForgetsWhatTheLastScanKnew() {
     const idev d = rig.devices.slot(7);
     QVERIFY(d.identification.isEmpty() && d.definition.isEmpty() && d.description.isEmpty());
     QCOMPARE(d.scanned, 0);
+}
+
+void AddressScanTest::rescanKeepsTheSetupOfASensorThatAnswersAlikeOnly() {
+    CoreRig rig;
+    rig.attach_bus(sim_configs::kThreeSensors);
+    const auto associate = [&](int slot, const QString& identification) {
+        rig.devices.update(slot, [&](idev& d) {
+            d.identification = identification;
+            d.definition = QStringLiteral("def%1.xml").arg(slot);
+            d.description = QStringLiteral("Sensor %1").arg(slot);
+            d.start_column = std::uint16_t(10 + slot);
+        });
+    };
+    associate(0, QStringLiteral("0I!013VELDINSTTH100 100SN0001\r"));  // answers alike
+    associate(3, QStringLiteral("3I!313VELDINSTWIND20100SN0099\r"));  // another sensor now
+    associate(5, QStringLiteral("5I!513VELDINSTTH100 100SN0005\r"));  // gone
+    rig.core->prepare_scan(1);
+    rig.core->start_scan();
+    QVERIFY(rig.run_until([&] { return scan_done(rig); }, 10000));
+    const auto s = rig.devices.snapshot();
+    QCOMPARE(s[0].definition, QStringLiteral("def0.xml"));
+    QCOMPARE(s[0].description, QStringLiteral("Sensor 0"));
+    QCOMPARE(int(s[0].start_column), 10);
+    QCOMPARE(s[3].identification, QStringLiteral("3I!313VELDINSTWIND20100SN0003\r"));
+    QVERIFY(s[3].definition.isEmpty() && s[3].description.isEmpty());
+    QVERIFY(s[5].identification.isEmpty() && s[5].definition.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(AddressScanTest)

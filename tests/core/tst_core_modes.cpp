@@ -109,14 +109,16 @@ void CoreModes::optionBatchReadsEveryOptionAndGoesIdle() {
     options[2].read_cmd = QStringLiteral("aXRNONE!");  // unknown: no answer
     QSignalSpy answered(rig.core.get(), &sdi12_core::multicmd_finnished);
     rig.core->prepare_scan(0);
-    QString address = QStringLiteral("3");
-    rig.core->do_multicmd(&options, address);
+    const int batch = rig.core->do_multicmd({options, QStringLiteral("3")});
     QVERIFY(rig.run_until([&] { return rig.core->step_state() == 10; }, 5000));
     QCOMPARE(answered.count(), 2);
-    QCOMPARE(options[0].current_value, QStringLiteral("12.5"));
-    QCOMPARE(options[0].raw_answer, QStringLiteral("3XRAVG!3+12.5\r"));
-    QCOMPARE(options[1].current_value, QStringLiteral("C"));
-    QCOMPARE(options[2].current_value, QString());
+    const OptionBatchReply reply = rig.core->option_batch_reply();
+    QCOMPARE(reply.batch, batch);
+    QVERIFY(reply.done);
+    QCOMPARE(reply.readings.at(0).value, QStringLiteral("12.5"));
+    QCOMPARE(reply.readings.at(0).raw_answer, QStringLiteral("3XRAVG!3+12.5\r"));
+    QCOMPARE(reply.readings.at(1).value, QStringLiteral("C"));
+    QVERIFY(!reply.readings.at(2).answered);
     QCOMPARE(rig.core->mode(), 14);
 }
 
