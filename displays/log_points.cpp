@@ -1,0 +1,67 @@
+#include "displays/log_points.h"
+
+#include <algorithm>
+
+namespace {
+constexpr int kCurrentLogLimit = 1001;
+}
+
+const QString& LogPoints::marker_label() {
+    static const QString label = QStringLiteral("HDR");
+    return label;
+}
+
+void LogPoints::append(const QString& label, double x, double y) {
+    labels_.push_back(label);
+    x_.push_back(x);
+    y_.push_back(y);
+}
+
+void LogPoints::drop_newest(int n) {
+    n = std::min(n, held());
+    labels_.resize(labels_.size() - size_t(n));
+    x_.resize(x_.size() - size_t(n));
+    y_.resize(y_.size() - size_t(n));
+}
+
+void LogPoints::clear() {
+    labels_.clear();
+    x_.clear();
+    y_.clear();
+    first_ = 0;
+}
+
+void LogPoints::compact() {
+    first_ = start();
+    // Erasing from the front moves everything; do it once as many points as are kept have gone.
+    if (first_ < kept_) return;
+    labels_.erase(labels_.begin(), labels_.begin() + first_);
+    x_.erase(x_.begin(), x_.begin() + first_);
+    y_.erase(y_.begin(), y_.begin() + first_);
+    first_ = 0;
+}
+
+ShownPoints select_window(const LogPoints& points, int num_points) {
+    int n = num_points;
+    if (n < 1) {
+        n = 0;
+        for (int i = points.size() - 1; i >= 0 && n < kCurrentLogLimit && !points.is_marker(i); --i) ++n;
+    }
+    const int start = std::max(0, points.size() - n);
+    ShownPoints shown;
+    const int count = points.size() - start;
+    shown.labels.reserve(count);
+    shown.x.reserve(count);
+    shown.y.reserve(count);
+    for (int i = start; i < points.size(); ++i) {
+        shown.labels.append(points.label(i));
+        shown.x.append(points.x(i));
+        shown.y.append(points.y(i));
+    }
+    if (count == 0) {
+        shown.labels.append(QStringLiteral("0:0:0"));
+        shown.x.append(1.0);
+        shown.y.append(1.0);
+    }
+    return shown;
+}

@@ -1,0 +1,138 @@
+// The LCD value text, the layout codes and the two layout files.
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "displays/format_lcd_value.h"
+#include "displays/lcd_grid.h"
+#include "displays/lcd_layout.h"
+#include "displays/plot_layout.h"
+
+class DisplayPieces : public QObject {
+    Q_OBJECT
+  private slots:
+    void lcdValueIsCutToSixCharactersOrOverflows_data();
+    void lcdValueIsCutToSixCharactersOrOverflows();
+    void layoutCodeGivesColumnsAndRowsWithinThirtyTwoCells_data();
+    void layoutCodeGivesColumnsAndRowsWithinThirtyTwoCells();
+    void lcdLayoutFileRoundTrips();
+    void lcdLayoutFileBindsOnlySixteenCellsAndKeepsWhatItDoesNotSay();
+    void plotLayoutFileRoundTrips();
+    void unwritableLayoutFileReportsMinusOne();
+};
+
+void DisplayPieces::lcdValueIsCutToSixCharactersOrOverflows_data() {
+    QTest::addColumn<float>("value");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("1.5") << 1.5f << "1.5000";
+    QTest::newRow("-1.5") << -1.5f << "-1.5000";
+    QTest::newRow("12345.678 cut, not rounded") << 12345.678f << "12345";
+    QTest::newRow("-12345.6") << -12345.6f << "-12345";
+    QTest::newRow("zero") << 0.0f << "0.0000";
+    QTest::newRow("99999.9") << 99999.9f << "99999";
+    QTest::newRow("-99999.9") << -99999.9f << "-99999";
+    QTest::newRow("123456.7") << 123456.7f << "OL";
+    QTest::newRow("-123456.7") << -123456.7f << "OL";
+    QTest::newRow("huge") << 3e38f << "OL";
+    QTest::newRow("NaN") << std::numeric_limits<float>::quiet_NaN() << "OL";
+    QTest::newRow("123.45 as a float") << 123.45f << "123.44";
+}
+
+void DisplayPieces::lcdValueIsCutToSixCharactersOrOverflows() {
+    QFETCH(float, value);
+    QFETCH(QString, shown);
+    QCOMPARE(format_lcd_value(value), shown);
+}
+
+void DisplayPieces::layoutCodeGivesColumnsAndRowsWithinThirtyTwoCells_data() {
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<int>("rows");
+    QTest::newRow("1 (1x1)") << 17 << 1 << 1;
+    QTest::newRow("2 (1x2): two columns, one row") << 33 << 2 << 1;
+    QTest::newRow("6 (3x2)") << 50 << 3 << 2;
+    QTest::newRow("32 (8x4)") << 132 << 8 << 4;
+    QTest::newRow("32 (4x8)") << 72 << 4 << 8;
+    QTest::newRow("0: one cell") << 0 << 1 << 1;
+    QTest::newRow("below 16: one column") << 5 << 1 << 5;
+    QTest::newRow("nine rows become eight") << 0x19 << 1 << 8;
+    QTest::newRow("8x8 from a file: cut to 32 cells") << 0x88 << 8 << 4;
+    QTest::newRow("5x8 from a file") << 0x58 << 5 << 6;
+    QTest::newRow("255") << 255 << 8 << 4;
+    QTest::newRow("negative") << -3 << 1 << 8;
+}
+
+void DisplayPieces::layoutCodeGivesColumnsAndRowsWithinThirtyTwoCells() {
+    QFETCH(int, code);
+    QFETCH(int, columns);
+    QFETCH(int, rows);
+    const LcdGrid grid = LcdGrid::from_code(code);
+    QCOMPARE(grid.columns, columns);
+    QCOMPARE(grid.rows, rows);
+}
+
+void DisplayPieces::lcdLayoutFileRoundTrips() {
+    QTemporaryDir dir;
+    LcdLayout written;
+    written.x = 12, written.y = 34, written.w = 640, written.h = 480;
+    written.background = QColor(1, 2, 3);
+    written.title = QColor(250, 128, 0);
+    written.units = QColor(0, 0, 255);
+    written.lcd = QColor(16, 32, 48);
+    written.code = QStringLiteral("34");
+    written.show_titles = false;
+    for (int i = 0; i < LcdLayout::kBoundCells; ++i) written.index[size_t(i)] = 3 + i;
+    const QString path = dir.filePath(QStringLiteral("lcd2.xml"));
+    QCOMPARE(written.save(path), 0);
+
+    LcdLayout read;
+    read.load(path);
+    QCOMPARE(read.write(), written.write());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    QVERIFY(text.contains("<!DOCTYPE Config>"));
+    QVERIFY(text.contains("bg=\"#010203\""));
+    QCOMPARE(text.count("<lcd "), LcdLayout::kBoundCells);
+}
+
+void DisplayPieces::lcdLayoutFileBindsOnlySixteenCellsAndKeepsWhatItDoesNotSay() {
+    QByteArray doc =
+        "<!DOCTYPE Config><main><config number=\"51\" show_titles=\"0\"/><layout x=\"7\" w=\"big\"/>";
+    for (int i = 0; i < 20; ++i) doc += "<lcd index=\"" + QByteArray::number(100 + i) + "\"/>";
+    doc += "<colours lcd=\"#00ff00\" bg=\"nonsense\"/></main>";
+    LcdLayout layout;
+    layout.read(doc);
+    QCOMPARE(layout.code, QStringLiteral("51"));
+    QCOMPARE(layout.show_titles, false);
+    QCOMPARE(layout.show_units, true);
+    QCOMPARE(layout.x, 7);
+    QCOMPARE(layout.w, LcdLayout().w);
+    QCOMPARE(layout.lcd, QColor(0, 255, 0));
+    QCOMPARE(layout.background, LcdLayout().background);
+    for (int i = 0; i < LcdLayout::kBoundCells; ++i) QCOMPARE(layout.index[size_t(i)], 100 + i);
+}
+
+void DisplayPieces::plotLayoutFileRoundTrips() {
+    QTemporaryDir dir;
+    PlotLayout written;
+    written.x = 5, written.y = 6, written.w = 700, written.h = 350;
+    written.axis = QColor(10, 20, 30);
+    written.num_points = PlotLayout::kCurrentLog;
+    written.index = 17;
+    const QString path = dir.filePath(QStringLiteral("plot3.xml"));
+    QCOMPARE(written.save(path), 0);
+    PlotLayout read;
+    read.load(path);
+    QCOMPARE(read.write(), written.write());
+    QCOMPARE(read.num_points, PlotLayout::kCurrentLog);
+}
+
+void DisplayPieces::unwritableLayoutFileReportsMinusOne() {
+    QTemporaryDir dir;
+    QCOMPARE(LcdLayout().save(dir.filePath(QStringLiteral("missing/lcd1.xml"))), -1);
+    QCOMPARE(PlotLayout().save(QString()), -1);
+}
+
+QTEST_GUILESS_MAIN(DisplayPieces)
+#include "tst_display_pieces.moc"
