@@ -23,8 +23,13 @@ float read_float(const QString& text) {
 bool DownloadedRecord::parse(const QString& line, DownloadedRecord& record) {
     const QStringList fields = line.split(QLatin1Char(','), Qt::KeepEmptyParts);
     if (!is_record_number(fields.at(0))) return false;
-    record = DownloadedRecord();
-    record.number = fields.at(0);
+    record = from_fields(fields);
+    return true;
+}
+
+DownloadedRecord DownloadedRecord::from_fields(const QStringList& fields) {
+    DownloadedRecord record;
+    record.number = fields.value(0);
     bool split = false;
     if (fields.size() > 1) {
         const QString& field = fields.at(1);
@@ -42,7 +47,7 @@ bool DownloadedRecord::parse(const QString& line, DownloadedRecord& record) {
     }
     if (fields.size() > 2 && !split) record.time = fields.at(2);
     record.values = fields.mid(3);
-    return true;
+    return record;
 }
 
 void DownloadedRecord::store(ColumnList& columns) const {

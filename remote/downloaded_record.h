@@ -17,6 +17,9 @@ struct DownloadedRecord {
     // Splits a line. Returns false when the first field is not a record number (a modem message
     // such as RING or NO CARRIER, noise on the line): such a line is no record.
     static bool parse(const QString& line, DownloadedRecord& record);
+    // The same for fields already split, whatever field 0 holds (the file import has its own
+    // rule for record numbers).
+    static DownloadedRecord from_fields(const QStringList& fields);
 
     // Stores the texts of columns 0..2 and the texts and values of columns 3 onward, as far as
     // the list reaches, in one locked edit.

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QString>
+#include <QThread>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+#include "core/clock.h"
+#include "core/notice_queue.h"
+#include "fileio/import_store.h"
+
+class DownloadTarget;
+class FolderImport;
+
+// The file import worker: in the "File Remote" mode it scans the import directory every 500 ms
+// and imports each new data file's records into the log (see FolderImport). Its settings and
+// progress are fileio.xml (see ImportStore), shared with the Import/Export dialog. The worker
+// never emits a signal itself: console lines and end_of_log() are handed to the object's own
+// thread, which emits them in the worker's order.
+// Thread: the object lives on the thread that made it (the user-interface thread); scans run on
+// its worker thread. set_import_running(), import_running() and store() may be used from any
+// thread.
+class fileio_core : public QThread {
+    Q_OBJECT
+  public:
+    // `settings_path` is the full path of fileio.xml, read here; `default_directory` is where
+    // files are imported from while imp_dir is not set. The clock and target outlive the object.
+    fileio_core(Clock& clock, DownloadTarget& target, const QString& settings_path,
+                const QString& default_directory, QObject* parent = nullptr);
+    ~fileio_core() override;
+
+    // On: sets the running flag and starts the worker, with the priority of the calling thread,
+    // unless it runs. Off: clears the flag; the worker ends after the record it is importing.
+    void set_import_running(bool on);
+    bool import_running() const;
+
+    // The settings store the Import/Export dialog fills itself from and saves into.
+    ImportStore& store() { return store_; }
+
+    // Ends the worker and waits for it.
+    void shut_down();
+
+    // Emits what the worker printed and signalled, in order, on the object's own thread.
+    Q_INVOKABLE void deliver_notices();
+
+  signals:
+    void printline(QString text);
+    void end_of_log();
+
+  protected:
+    void run() override;
+
+  private:
+    class Services;
+
+    void print(const QString& text);
+    void notify(std::function<void()> emission);
+
+    ImportStore store_;
+
+    mutable std::mutex run_mutex_;
+    std::condition_variable run_cv_;
+    bool running_ = false;
+    bool worker_active_ = false;  // run() has not decided to end yet
+
+    NoticeQueue notices_;
+    std::unique_ptr<Services> services_;
+    std::unique_ptr<FolderImport> import_;
+};

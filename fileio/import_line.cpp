@@ -1,0 +1,25 @@
+#include "fileio/import_line.h"
+
+#include <QString>
+#include <QStringList>
+
+#include "remote/downloaded_record.h"
+
+namespace {
+constexpr int kLowestRecord = -1;
+constexpr int kHighestRecord = 1000000;
+}  // namespace
+
+bool parse_import_line(const QByteArray& line, DownloadedRecord& record) {
+    int end = line.size();
+    while (end > 0 && (line.at(end - 1) == '\n' || line.at(end - 1) == '\r')) --end;
+    const QStringList fields =
+        QString::fromUtf8(line.constData(), end).split(QLatin1Char(','), Qt::KeepEmptyParts);
+    bool ok = false;
+    const int number = fields.at(0).toInt(&ok, 10);
+    if (!ok || number < kLowestRecord || number > kHighestRecord) return false;
+    record = DownloadedRecord::from_fields(fields);
+    // A field 1 that is no date-time is the date alone (the time then stands in field 2).
+    if (record.date.isNull() && fields.size() > 1) record.date = fields.at(1);
+    return true;
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <memory>
+
+#include "core_rig.h"
+#include "fileio/folder_import.h"
+#include "fileio/import_services.h"
+#include "fileio/import_store.h"
+#include "remote/core_download_target.h"
+
+// The folder import over a temporary workspace in virtual time: a real acquisition core writes
+// the log, fileio.xml keeps the progress, the import folder is Import/ in the workspace. Scans
+// run on the test's thread; the running flag is the rig's.
+struct ImportRig final : ImportServices {
+    static constexpr std::int64_t kBase = 1796637600;  // 2026-12-07 10:00:00 UTC
+
+    ImportRig() : target_(*acq.core, acq.columns) {
+        QDir().mkpath(folder());
+        restart();
+        set({{ImportSettings::kEnabled, QStringLiteral("1")}});
+    }
+
+    QString folder() const { return acq.root + QStringLiteral("Import/"); }
+    // A new store and import over the same files, as after the program was started again.
+    void restart() {
+        store = std::make_unique<ImportStore>(acq.root + QStringLiteral("Config/fileio.xml"), folder());
+        import = std::make_unique<FolderImport>(acq.clock, *this);
+    }
+    void set(const std::vector<std::pair<QString, QString>>& values) { store->set_values(values); }
+
+    // Writes (or appends to) a file of the import folder with its modification time.
+    void drop(const QString& name, const QByteArray& text, std::int64_t mtime = kBase, bool append = false) {
+        QFile f(folder() + name);
+        if (!f.open(append ? QIODevice::Append : QIODevice::WriteOnly)) qFatal("cannot write a test file");
+        f.write(text);
+        f.flush();  // else closing writes and stamps the present time
+        f.setFileTime(QDateTime::fromSecsSinceEpoch(mtime, Qt::UTC), QFileDevice::FileModificationTime);
+    }
+    // `count` scans, a scan interval apart; returns the records they imported.
+    int scan(int count = 1) {
+        int records = 0;
+        for (int i = 0; i < count; ++i) {
+            records += import->scan();
+            acq.clock.advance(FolderImport::kScanIntervalMs);
+        }
+        return records;
+    }
+    // The record lines of the log (the header left out).
+    QList<QByteArray> log_records() const {
+        QList<QByteArray> lines = acq.log_file().split('\n');
+        if (!lines.isEmpty()) lines.removeFirst();
+        lines.removeAll(QByteArray());
+        return lines;
+    }
+    QStringList logged_numbers() const {
+        QStringList numbers;
+        for (const QByteArray& line : log_records()) numbers << QString::fromUtf8(line.split(',').value(0));
+        return numbers;
+    }
+
+    ImportSettings settings() const override { return store->settings(); }
+    void mark_imported(const QString& name, std::int64_t mtime) override {
+        store->mark_imported(name, mtime);
+    }
+    void mark_part(const QString& name, std::int64_t mtime, int lines) override {
+        store->mark_part(name, mtime, lines);
+    }
+    bool running() const override { return running_flag; }
+    void print(const QString& text) override { console << text; }
+    void record_added() override {
+        ++records_added;
+        if (records_added == stop_after) running_flag = false;
+    }
+    DownloadTarget& target() override { return target_; }
+
+    CoreRig acq;
+    CoreDownloadTarget target_;
+    std::unique_ptr<ImportStore> store;
+    std::unique_ptr<FolderImport> import;
+    bool running_flag = true;
+    int stop_after = -1;  // the record after which the flag is cleared
+    int records_added = 0;
+    QStringList console;
+};
