@@ -3,12 +3,31 @@
 #include "core/sdi12_core.h"
 #include "core/workspace.h"
 #include "devices/parse_dev_cfg.h"
+#include "fileio/fileio_core.h"
+#include "fileio/import_settings.h"
+#include "remote/core_download_target.h"
+#include "remote/remotelogger_core.h"
 #include "variables/varlist_file.h"
 
-Station::Station(SerialLink& link, Clock& clock, const QString& workspace_root)
-    : root_(workspace_root), core_(std::make_unique<sdi12_core>(columns_, devices_, link, clock, root_)) {}
+Station::Station(SerialLink& link, Clock& clock, const QString& workspace_root, SerialLink* modem_link)
+    : root_(workspace_root), core_(std::make_unique<sdi12_core>(columns_, devices_, link, clock, root_)) {
+    if (!modem_link) {
+        own_modem_link_ = make_platform_serial_link();
+        modem_link = own_modem_link_.get();
+    }
+    download_target_ = std::make_unique<CoreDownloadTarget>(*core_, columns_);
+    remote_ = std::make_unique<remotelogger_core>(
+        *modem_link, clock, *download_target_, path(QStringLiteral("gsmdialout.xml"), kFolderConfig), root_);
+    importer_ = std::make_unique<fileio_core>(clock, *download_target_,
+                                              path(QStringLiteral("fileio.xml"), kFolderConfig),
+                                              default_import_directory(root_));
+}
 
 Station::~Station() {
+    // The import writes records through the core: it stops before it.
+    importer_->shut_down();
+    // The remote logger writes records through the core: it stops first.
+    remote_->shut_down();
     core_->shut_down();
 }
 
@@ -36,6 +55,9 @@ void Station::load_variable_list() {
 
 void Station::load_core_settings() {
     core_->read_core_config();
+    // In every mode, so that the dial-out dialog shows the file (and its OK keeps the last
+    // downloaded record) even before the remote logger first runs.
+    if (!remote_->isRunning()) remote_->reset(remotelogger_core::kReadSettings);
 }
 
 void Station::start_core(QThread::Priority priority) {
@@ -71,6 +93,19 @@ void Station::start_up() {
     load_core_settings();
     start_core();
     load_device_definitions();
+}
+
+bool Station::start_remote_logger() {
+    if (core_->settings().comm_mode != int(CommMode::Modem)) return false;
+    if (!remote_->isRunning()) remote_->start();
+    remote_->reset(remotelogger_core::kReadSettings | remotelogger_core::kRecomputeSchedule);
+    return true;
+}
+
+bool Station::apply_import_mode() {
+    const bool file_remote = core_->settings().comm_mode == int(CommMode::FileRemote);
+    importer_->set_import_running(file_remote);
+    return file_remote;
 }
 
 bool Station::save() {

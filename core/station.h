@@ -10,6 +10,9 @@
 #include "variables/column_list.h"
 
 class sdi12_core;
+class remotelogger_core;
+class CoreDownloadTarget;
+class fileio_core;
 
 // One recording station: the column list, the sixteen device slots and the acquisition core on
 // its serial link, in one workspace folder. It owns start-up (folders, variable list, core
@@ -20,8 +23,10 @@ class sdi12_core;
 // Thread: the thread that made it (the user-interface thread); the core's worker runs beside it.
 class Station {
   public:
-    // The link and the clock outlive the station. `workspace_root` ends with "/".
-    Station(SerialLink& link, Clock& clock, const QString& workspace_root);
+    // The link and the clock outlive the station. `workspace_root` ends with "/". The remote
+    // logger talks to its modem over `modem_link` (which then outlives the station too), or over
+    // a platform serial link of its own when none is given.
+    Station(SerialLink& link, Clock& clock, const QString& workspace_root, SerialLink* modem_link = nullptr);
     ~Station();
     Station(const Station&) = delete;
     Station& operator=(const Station&) = delete;
@@ -29,6 +34,12 @@ class Station {
     ColumnList& columns() { return columns_; }
     DeviceList& devices() { return devices_; }
     sdi12_core& core() { return *core_; }
+    // The remote-logger download worker; its thread runs only once start_remote_logger() started
+    // it in the "Modem" communication mode.
+    remotelogger_core& remote() { return *remote_; }
+    // The file import worker (settings in Config/fileio.xml); its thread runs only while
+    // apply_import_mode() finds the "File Remote" communication mode.
+    fileio_core& importer() { return *importer_; }
     QString root() const { return root_; }
     // Root + folder of `kind` (see FolderKind) + name.
     QString path(const QString& name, int kind) const;
@@ -36,11 +47,20 @@ class Station {
     // The start-up steps, in the order they are taken.
     void create_folders();      // says on the console what it cannot create
     void load_variable_list();  // 255 default columns, then Config/varlist.xml
-    void load_core_settings();  // Config/config.xml
+    void load_core_settings();  // Config/config.xml, and Config/gsmdialout.xml for the remote logger
     void start_core(QThread::Priority priority = QThread::InheritPriority);
     void load_device_definitions();  // Devices/<name> of every slot, then the logging script
     // All of them, for a program without windows.
     void start_up();
+
+    // Applies the "Modem" communication mode to the remote logger: in that mode its thread is
+    // started (once) and asked to reset with both flags, so it reads gsmdialout.xml, plans the
+    // next call and abandons a call in progress. Returns whether the mode is "Modem".
+    bool start_remote_logger();
+
+    // Applies the communication mode to the file import: running in "File Remote", stopped in
+    // every other mode. Returns whether it runs.
+    bool apply_import_mode();
 
     // One slot again after its association changed, then the logging script.
     void load_device_definition(int slot);
@@ -57,4 +77,8 @@ class Station {
     ColumnList columns_;
     DeviceList devices_;
     std::unique_ptr<sdi12_core> core_;
+    std::unique_ptr<SerialLink> own_modem_link_;  // when no modem link was given
+    std::unique_ptr<CoreDownloadTarget> download_target_;
+    std::unique_ptr<remotelogger_core> remote_;
+    std::unique_ptr<fileio_core> importer_;
 };

@@ -8,6 +8,9 @@
 #include "core/address_scan.h"
 #include "core/command_transaction.h"
 #include "core/sdi12_core.h"
+#include "core/sensor_link.h"
+#include "fileio/fileio_core.h"
+#include "remote/remotelogger_core.h"
 
 namespace {
 constexpr int kPollMs = 20;
@@ -22,6 +25,14 @@ LoggerSession::LoggerSession(SerialLink& link, Clock& clock, const QString& work
         // Received characters come one by one; a write per line is enough for a reader of the output.
         if (text.endsWith(QLatin1Char('\n'))) out_.flush();
     });
+    connect(&station_.remote(), &remotelogger_core::printline, this, [this](const QString& text) {
+        out_ << QString(text).remove(QLatin1Char('\r'));
+        if (text.endsWith(QLatin1Char('\n'))) out_.flush();
+    });
+    connect(&station_.importer(), &fileio_core::printline, this, [this](const QString& text) {
+        out_ << QString(text).remove(QLatin1Char('\r'));
+        out_.flush();
+    });
 }
 
 LoggerSession::~LoggerSession() {
@@ -31,6 +42,8 @@ LoggerSession::~LoggerSession() {
 
 void LoggerSession::flush_console() {
     core_.deliver_notices();
+    station_.importer().deliver_notices();
+    station_.remote().deliver_notices();
     out_.flush();
 }
 
@@ -67,6 +80,8 @@ int LoggerSession::scan() {
 
 int LoggerSession::log(int cycles) {
     station_.start_up();
+    if (core_.settings().comm_mode == int(CommMode::FileRemote)) return import_files(cycles);
+    if (core_.settings().comm_mode == int(CommMode::Modem)) return download_records(cycles);
     int written = 0;
     QEventLoop loop;
     // Nothing polls while logging: the loop wakes for the core's signals and the stop request.
@@ -81,8 +96,49 @@ int LoggerSession::log(int cycles) {
     return kOk;
 }
 
+int LoggerSession::import_files(int cycles) {
+    fileio_core& importer = station_.importer();
+    int written = 0;
+    QEventLoop loop;
+    connect(&importer, &fileio_core::end_of_log, &loop, [&] {
+        if (cycles > 0 && ++written >= cycles) stop();
+    });
+    logging_loop_ = &loop;
+    station_.apply_import_mode();
+    if (!stopping_) loop.exec();
+    logging_loop_ = nullptr;
+    // Waits for the record being imported.
+    importer.shut_down();
+    flush_console();
+    return kOk;
+}
+
+int LoggerSession::download_records(int cycles) {
+    remotelogger_core& remote = station_.remote();
+    int written = 0;
+    QEventLoop loop;
+    connect(&remote, &remotelogger_core::end_of_log, &loop, [&] {
+        if (cycles > 0 && ++written >= cycles) stop();
+    });
+    logging_loop_ = &loop;
+    // Records follow each other within milliseconds: the worker itself stops at the last one.
+    remote.stop_after_records(cycles);
+    station_.start_remote_logger();
+    if (!stopping_) loop.exec();
+    logging_loop_ = nullptr;
+    // A record is stored, and its number saved, within one step; a call in progress is hung up
+    // before the worker ends, so the modem is free for the next run.
+    remote.hang_up_and_stop();
+    remote.wait();
+    remote.shut_down();
+    flush_console();
+    return kOk;
+}
+
 void LoggerSession::stop() {
     if (stopping_) return;
+    // Stops the file import after the record it is importing (nothing when it does not run).
+    station_.importer().set_import_running(false);
     // Applied between two steps of the worker, so the record in progress is complete.
     core_.set_logging(false);
     stopping_ = true;

@@ -38,6 +38,10 @@ class LoggerSession : public QObject {
     void flush_console();
     // Runs the event loop until the core's step state is `state` (its finished state).
     void wait_for_step_state(int state);
+    // The "File Remote" mode of log(): the file import instead of the bus.
+    int import_files(int cycles);
+    // The "Modem" mode of log(): the remote logger's scheduled calls instead of the bus.
+    int download_records(int cycles);
 
     QTextStream out_;
     Station station_;

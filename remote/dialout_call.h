@@ -61,6 +61,12 @@ class DialoutCall {
     int state() const { return state_; }
     // Abandons whatever runs: the port is closed (without hanging up) and the schedule taken anew.
     void restart() { state_ = kClose; }
+    // Ends a call in progress as a missing answer does: "Abort..", the hang-up, the port closed.
+    void hang_up() {
+        if (state_ >= kReset && state_ < kAbort) state_ = kAbort;
+    }
+    // No call in progress: waiting for the next one (or for the first reset).
+    bool between_calls() const { return state_ == kPlanSchedule || state_ == kWaitCall || state_ == kIdle; }
     // Takes the next call time from the settings and the wall clock now.
     void plan_next_call();
     // Milliseconds since the epoch of the next call, or -1 when none is due.

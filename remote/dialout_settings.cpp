@@ -28,8 +28,9 @@ class DialoutSettingsReader final : public StartElementHandler {
         if (present("type", text)) settings_.type = text.toInt();
         if (present("days", text))
             for (int i = 0; i < 7; ++i) settings_.days[i] = i < text.size() && text.at(i) == QLatin1Char('1');
-        if (present("time0", text)) settings_.time0 = QTime::fromString(text, kTimeFormat);
-        if (present("time1", text)) settings_.time1 = QTime::fromString(text, kTimeFormat);
+        // A text that is no time would leave the schedule without a call: the time stays.
+        if (present("time0", text)) read_time(text, settings_.time0);
+        if (present("time1", text)) read_time(text, settings_.time1);
         if (present("comport", text)) settings_.comport = text.toInt();
         if (present("columns", text)) settings_.columns = text.toInt();
         if (present("record", text)) settings_.record = text.toInt();
@@ -37,6 +38,11 @@ class DialoutSettingsReader final : public StartElementHandler {
     }
 
   private:
+    static void read_time(const QString& text, QTime& time) {
+        const QTime read = QTime::fromString(text, kTimeFormat);
+        if (read.isValid()) time = read;
+    }
+
     DialoutSettings& settings_;
 };
 

@@ -1,6 +1,7 @@
 #include "remote/remotelogger_core.h"
 
 #include <QFile>
+#include <algorithm>
 
 #include "remote/dialout_call.h"
 #include "remote/dialout_services.h"
@@ -18,6 +19,7 @@ class remotelogger_core::Services final : public DialoutServices {
     void set_record(int record, bool save) override { owner_.set_record(record, save); }
     DownloadTarget& target() override { return target_; }
     void record_added() override {
+        owner_.count_record();
         remotelogger_core* o = &owner_;
         owner_.notify([o] { emit o->end_of_log(); });
     }
@@ -64,9 +66,9 @@ void remotelogger_core::accept_settings(DialoutSettings settings) {
     if (!refusal.isEmpty()) print(refusal + QStringLiteral(" (keeping %1)").arg(kept));
 }
 
-void remotelogger_core::apply_settings(const DialoutSettings& settings) {
+bool remotelogger_core::apply_settings(const DialoutSettings& settings) {
     accept_settings(settings);
-    save_settings();
+    return save_settings();
 }
 
 bool remotelogger_core::save_settings() {
@@ -124,6 +126,7 @@ void remotelogger_core::apply_pending_reset() {
 
 void remotelogger_core::step() {
     call_->step();
+    if (finishing()) call_->hang_up();
     call_state_.store(call_->state());
     next_call_ms_.store(call_->next_call_ms());
 }
@@ -140,6 +143,7 @@ void remotelogger_core::run() {
             if (quit_) break;
         }
         step();
+        if (finishing() && call_->between_calls()) break;
         const int budget = wait_budget_ms();
         if (budget > 0) call_->wait_readable(budget);
     }
@@ -154,6 +158,29 @@ void remotelogger_core::shut_down() {
     wait();
     // What the worker printed last still reaches the console.
     if (QThread::currentThread() == thread()) deliver_notices();
+}
+
+void remotelogger_core::stop_after_records(int records) {
+    std::lock_guard<std::mutex> lock(request_mutex_);
+    records_left_ = std::max(records, 0);
+}
+
+void remotelogger_core::count_record() {
+    std::lock_guard<std::mutex> lock(request_mutex_);
+    if (records_left_ > 0 && --records_left_ == 0) finishing_ = true;
+}
+
+void remotelogger_core::hang_up_and_stop() {
+    {
+        std::lock_guard<std::mutex> lock(request_mutex_);
+        finishing_ = true;
+    }
+    call_->wake();
+}
+
+bool remotelogger_core::finishing() const {
+    std::lock_guard<std::mutex> lock(request_mutex_);
+    return finishing_;
 }
 
 // ---- console and signals --------------------------------------------------------------------

@@ -42,8 +42,8 @@ class remotelogger_core : public QThread {
     DialoutSettings settings() const;
     // Takes new settings as the dialog's OK does and writes gsmdialout.xml; a columns setting
     // the record writer cannot serve is refused with a console message and the old one kept.
-    // The schedule follows with reset(kRecomputeSchedule).
-    void apply_settings(const DialoutSettings& settings);
+    // The schedule follows with reset(kRecomputeSchedule). Returns whether the file was written.
+    bool apply_settings(const DialoutSettings& settings);
 
     // The call's step state (see DialoutCall::State), as the last step left it.
     int call_state() const { return call_state_.load(); }
@@ -56,6 +56,13 @@ class remotelogger_core : public QThread {
     int wait_budget_ms() const;
     // Ends the worker loop and waits for the thread.
     void shut_down();
+    // For a program that downloads and exits: right after the step that adds the `records`-th
+    // record from now (0: never), the call is hung up ("Abort..", "+++", "ATH", port closed)
+    // and the worker loop ends; nothing more is stored.
+    void stop_after_records(int records);
+    // The same at once: a call in progress is hung up, then the worker loop ends by itself
+    // (wait() for it).
+    void hang_up_and_stop();
 
     // Emits what the worker printed and signalled, in order, on the object's own thread.
     Q_INVOKABLE void deliver_notices();
@@ -77,6 +84,8 @@ class remotelogger_core : public QThread {
     // Takes `settings` when its columns setting is usable; says why not otherwise.
     void accept_settings(DialoutSettings settings);
     void set_record(int record, bool save);
+    void count_record();
+    bool finishing() const;
     bool save_settings();
 
     const QString settings_path_;
@@ -86,9 +95,11 @@ class remotelogger_core : public QThread {
     DialoutSettings settings_;
     std::mutex file_mutex_;  // taken before settings_mutex_, never inside it
 
-    std::mutex request_mutex_;
+    mutable std::mutex request_mutex_;
     int pending_reset_ = 0;  // flags, with kResetAsked set while one waits
     bool quit_ = false;
+    int records_left_ = 0;    // records until the worker finishes; 0: no such limit
+    bool finishing_ = false;  // hang up, then end the loop
 
     NoticeQueue notices_;  // console lines and signals, emitted on the owner's thread
 

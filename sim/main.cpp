@@ -1,5 +1,7 @@
-// veld-sim: SDI-12 sensors on a pseudo-terminal for Veld Recorder (see --help).
+// veld-sim: SDI-12 sensors, or a GSM modem with a remote logger, on a pseudo-terminal for Veld
+// Recorder (see --help).
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QSaveFile>
 #include <cstdio>
@@ -67,6 +69,18 @@ int main(int argc, char** argv) {
         bus.set_observer(
             [](const std::string& line) { std::fprintf(stderr, "veld-sim: %s\n", line.c_str()); });
 
+    // With --modem the modem and its remote logger take the bus's place; the last record was
+    // taken now, the others ten minutes apart before it.
+    SimModem modem;
+    constexpr int kRecordIntervalS = 600;
+    modem.set_connect_delay_ms(options.connect_ms);
+    modem.set_records(options.first_record, options.last_record);
+    modem.set_record_times(
+        QDateTime::currentSecsSinceEpoch() - qint64(options.last_record) * kRecordIntervalS,
+        kRecordIntervalS);
+    modem.set_faults(options.modem_faults);
+    SimPeer& peer = options.modem ? static_cast<SimPeer&>(modem) : bus;
+
     PtySimulator::install_signal_handlers();
     PtyPort port;
     if (!port.open(&message)) {
@@ -85,7 +99,10 @@ int main(int argc, char** argv) {
     }
     std::printf("%s\n", ready.c_str());
     std::fflush(stdout);
-    if (options.log) {
+    if (options.log && options.modem) {
+        std::fprintf(stderr, "veld-sim: GSM modem, remote logger holding records %d to %d; link %s\n",
+                     options.first_record, options.last_record, link.path().c_str());
+    } else if (options.log) {
         std::string addresses;
         for (auto& sensor : bus.sensors())
             addresses += std::string(addresses.empty() ? "" : " ") + sensor.address();
@@ -95,6 +112,6 @@ int main(int argc, char** argv) {
     }
 
     SystemClock clock;
-    PtySimulator simulator(bus, port, clock, options.log);
+    PtySimulator simulator(peer, port, clock, options.log);
     return simulator.run();
 }

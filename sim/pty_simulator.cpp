@@ -30,8 +30,8 @@ void take_pending_signals() {
 
 }  // namespace
 
-PtySimulator::PtySimulator(SimBus& bus, PtyPort& port, Clock& clock, bool log)
-    : bus_(bus), port_(port), clock_(clock), log_(log) {}
+PtySimulator::PtySimulator(SimPeer& peer, PtyPort& port, Clock& clock, bool log)
+    : peer_(peer), port_(port), clock_(clock), log_(log) {}
 
 void PtySimulator::install_signal_handlers() {
     sigemptyset(&g_handled);
@@ -89,8 +89,8 @@ bool PtySimulator::handle_signals() {
     take_pending_signals();
     if (g_toggle_faults) {
         g_toggle_faults = 0;
-        bus_.set_faults_enabled(!bus_.faults_enabled());
-        std::fprintf(stderr, "veld-sim: faults %s\n", bus_.faults_enabled() ? "on" : "off");
+        peer_.set_faults_enabled(!peer_.faults_enabled());
+        std::fprintf(stderr, "veld-sim: faults %s\n", peer_.faults_enabled() ? "on" : "off");
     }
     return !g_stop;
 }
@@ -102,9 +102,9 @@ void PtySimulator::read_input() {
         if (count < 0 && errno == EINTR) continue;
         if (count <= 0) break;
         const auto now = clock_.tick_ms();
-        for (ssize_t i = 0; i < count; ++i) bus_.receive_byte(buffer[i], now);
+        for (ssize_t i = 0; i < count; ++i) peer_.receive_byte(buffer[i], now);
     }
-    for (const ScheduledByte& out : bus_.take_output()) output_.push_back(out);
+    for (const ScheduledByte& out : peer_.take_output()) output_.push_back(out);
 }
 
 void PtySimulator::write_due_output() {

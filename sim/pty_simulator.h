@@ -5,15 +5,15 @@
 
 #include "core/clock.h"
 #include "sim/pty_port.h"
-#include "sim/sim_bus.h"
+#include "sim/sim_peer.h"
 
-// The veld-sim main loop: reads what the recorder writes to the pty, hands it to the bus and
-// writes the bus's echo and answers to the pty when each byte is due. It waits on the pty with
+// The veld-sim main loop: reads what the recorder writes to the pty, hands it to the bus (or the
+// modem) and writes its echo and answers to the pty when each byte is due. It waits on the pty with
 // a timeout up to the next due byte, so it costs nothing while idle and never sleeps blindly.
 // Thread: the main thread; stops on SIGINT, SIGTERM or SIGHUP, toggles the faults on SIGUSR1.
 class PtySimulator {
   public:
-    PtySimulator(SimBus& bus, PtyPort& port, Clock& clock, bool log);
+    PtySimulator(SimPeer& peer, PtyPort& port, Clock& clock, bool log);
 
     // Blocks SIGINT, SIGTERM, SIGHUP and SIGUSR1 and installs their handlers; they are delivered only
     // while the loop waits, so none is lost between a check and the wait.
@@ -27,7 +27,7 @@ class PtySimulator {
     void read_input();
     void write_due_output();
 
-    SimBus& bus_;
+    SimPeer& peer_;
     PtyPort& port_;
     Clock& clock_;
     bool log_;

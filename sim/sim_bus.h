@@ -7,6 +7,7 @@
 
 #include "sim/paced_transmitter.h"
 #include "sim/sensor_config.h"
+#include "sim/sim_peer.h"
 #include "sim/sim_sensor.h"
 
 // A simulated SDI-12 (or RS485) bus behind a single-wire interface: every byte the recorder
@@ -15,7 +16,7 @@
 // command; in RS485 mode a command starts with "%". Bytes and breaks come in with the time they
 // happened; what goes out is taken as scheduled bytes. No I/O and no clock of its own.
 // Thread: whoever owns it; the in-process bus and the pty program serialise access.
-class SimBus {
+class SimBus : public SimPeer {
   public:
     // Sees one line of text per command the bus completed: the command and what it answered.
     using Observer = std::function<void(const std::string& line)>;
@@ -28,14 +29,14 @@ class SimBus {
     // For links that cannot carry a break (a pty): every SDI-12 command counts as woken.
     void set_always_awake(bool on) { always_awake_ = on; }
     // Switches the configured faults of all sensors on or off (on at the start).
-    void set_faults_enabled(bool on) { faults_enabled_ = on; }
-    bool faults_enabled() const { return faults_enabled_; }
+    void set_faults_enabled(bool on) override { faults_enabled_ = on; }
+    bool faults_enabled() const override { return faults_enabled_; }
     void set_observer(Observer observer) { observer_ = std::move(observer); }
 
     void receive_break(std::int64_t now_ms);
-    void receive_byte(std::uint8_t byte, std::int64_t now_ms);
+    void receive_byte(std::uint8_t byte, std::int64_t now_ms) override;
     // The echo and answer bytes scheduled since the last call, in time order.
-    std::vector<ScheduledByte> take_output() { return line_.take(); }
+    std::vector<ScheduledByte> take_output() override { return line_.take(); }
 
     // The sensor now at `address`, or null.
     SimSensor* sensor(char address);

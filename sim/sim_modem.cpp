@@ -67,7 +67,7 @@ void SimModem::command(const std::string& text, std::int64_t now_ms) {
     } else if (starts_with(text, "ATDT")) {
         ++calls_;
         sent_in_call_ = 0;
-        if (faults_.no_connect) return;
+        if (faults_enabled_ && faults_.no_connect) return;
         online_ = data_mode_ = true;
         send("\r\nCONNECT 9600\r\n", now_ms + connect_delay_ms_);
     } else if (text == "ATH") {
@@ -99,13 +99,14 @@ void SimModem::request(const std::string& text, std::int64_t now_ms) {
 
 void SimModem::download(int after, int count, int columns, std::int64_t now_ms) {
     for (int n = std::max(after + 1, first_record_); n <= std::min(after + count, last_record_); ++n) {
-        if (faults_.carrier_lost_after >= 0 && sent_in_call_ >= faults_.carrier_lost_after) {
+        if (faults_enabled_ && faults_.carrier_lost_after >= 0 &&
+            sent_in_call_ >= faults_.carrier_lost_after) {
             faults_.carrier_lost_after = -1;
             online_ = data_mode_ = false;
             send("\r\nNO CARRIER\r\n", now_ms);
             return;
         }
-        if (faults_.garbage_lines) send("\r\nRING\r\n#~x?,,3\r\n", now_ms);
+        if (faults_enabled_ && faults_.garbage_lines) send("\r\nRING\r\n#~x?,,3\r\n", now_ms);
         send(record_line(n, columns) + "\r\n", now_ms);
         ++sent_in_call_;
     }

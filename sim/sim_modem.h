@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/paced_transmitter.h"
+#include "sim/sim_peer.h"
 
 // A GSM modem with a remote logger behind it, as the recorder's dial-out call meets them: AT
 // commands in command mode ("ATZ", "ATDT <number>", "ATH"), "CONNECT" after a set delay, then
@@ -13,7 +13,7 @@
 // at first_time + n * interval. Bytes come in with the time they were sent; what goes out is
 // taken as bytes scheduled at 9600 baud. No I/O and no clock of its own.
 // Thread: whoever owns it; the in-process adapter serialises access.
-class SimModem {
+class SimModem : public SimPeer {
   public:
     static constexpr double kCharMs = 10.0 * 1000.0 / 9600.0;
 
@@ -34,10 +34,13 @@ class SimModem {
         interval_s_ = interval_s;
     }
     void set_faults(const Faults& faults) { faults_ = faults; }
+    // Switches the faults set off and on again (a lost carrier that fired stays cleared).
+    void set_faults_enabled(bool on) override { faults_enabled_ = on; }
+    bool faults_enabled() const override { return faults_enabled_; }
 
-    void receive_byte(std::uint8_t byte, std::int64_t now_ms);
+    void receive_byte(std::uint8_t byte, std::int64_t now_ms) override;
     // The bytes scheduled since the last call, in time order.
-    std::vector<ScheduledByte> take_output();
+    std::vector<ScheduledByte> take_output() override;
 
     // "n,yyyy-mm-dd hh:mm:ss,,v3,...,vc": the date and time share field 1, field 2 stays
     // empty, column k of record n holds n + (k - 3) / 4.
@@ -72,5 +75,6 @@ class SimModem {
     int interval_s_ = 600;
     std::int64_t clock_set_to_ = -1;
     Faults faults_;
+    bool faults_enabled_ = true;
     std::vector<std::string> downloads_;
 };

@@ -11,7 +11,8 @@ namespace {
 
 const char kDescription[] =
     "Simulates SDI-12 sensors behind a single-wire bus interface on a pseudo-terminal, so that "
-    "Veld Recorder can scan, log and set options without hardware.";
+    "Veld Recorder can scan, log and set options without hardware; or, with --modem, a GSM modem "
+    "with a remote logger behind it, for the recorder's dial-out download.";
 
 const char kPortHelp[] = R"(
 The port
@@ -51,6 +52,44 @@ Commands (a is the sensor's address; every answer ends in CR LF)
 
 )";
 
+const char kModemHelp[] = R"(
+The modem (--modem)
+  Instead of the bus, a GSM modem with a remote logger behind it sits on the pty, at
+  9600 baud 8N1. Modem commands: ATZ, ATDT <number> ("CONNECT 9600" after --connect-ms),
+  ATH (also without line end). Once connected the logger answers HELLO with "HI THERE",
+  STARTREC? and LASTREC? with the first and last record it holds (--records), takes
+  CLOCK_UTCS=<seconds>, and answers "DOWNLD r n c" with the records r+1 .. r+n, one line
+  each: "<n>,yyyy-mm-dd hh:mm:ss,,<v3>,...,<vc>" (date and time in one field, UTC; the
+  last record was taken when veld-sim started, the others 10 minutes apart; column k of
+  record n holds n + (k - 3) / 4). "+++" returns to command mode.
+  --modem-fault takes a comma-separated list: no-connect (the number never answers),
+  garbage (a "RING" and a garbled line before every record), carrier-lost=K ("NO CARRIER"
+  after K records of a call, once). SIGUSR1 switches them off and on.
+
+)";
+
+// Reads the --modem-fault list; false with *message when a kind is unknown.
+bool parse_modem_faults(const QString& list, SimModem::Faults* faults, std::string* message) {
+    for (const QString& item : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QString kind = item.trimmed();
+        const QLatin1String carrier_lost("carrier-lost=");
+        bool number = false;
+        if (kind == QLatin1String("no-connect")) {
+            faults->no_connect = true;
+        } else if (kind == QLatin1String("garbage")) {
+            faults->garbage_lines = true;
+        } else if (kind.startsWith(carrier_lost) && kind.mid(carrier_lost.size()).toInt(&number) >= 0 &&
+                   number) {
+            faults->carrier_lost_after = kind.mid(carrier_lost.size()).toInt();
+        } else {
+            *message =
+                "--modem-fault takes no-connect, garbage and carrier-lost=K, not " + kind.toStdString();
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string default_workspace_root() {
@@ -79,12 +118,18 @@ struct ParserSetup {
     QCommandLineOption late_ms{"late-ms", "Delay of the late fault for all sensors.", "ms"};
     QCommandLineOption other_address{"other-address", "Address of the other-address fault for all sensors.",
                                      "a"};
+    QCommandLineOption modem{"modem", "A GSM modem with a remote logger instead of the bus (see below)."};
+    QCommandLineOption records{"records", "Modem: the records the remote logger holds (default 1-12).",
+                               "first-last"};
+    QCommandLineOption connect_ms{"connect-ms",
+                                  "Modem: milliseconds from dialling to CONNECT (default 2000).", "ms"};
+    QCommandLineOption modem_fault{"modem-fault", "Modem: faults, comma-separated (see below).", "list"};
 
     ParserSetup() {
         parser.setApplicationDescription(kDescription);
         parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-        parser.addOptions(
-            {help, workspace, port, config, rs485, log, ready_file, fault, late_ms, other_address});
+        parser.addOptions({help, workspace, port, config, rs485, log, ready_file, fault, late_ms,
+                           other_address, modem, records, connect_ms, modem_fault});
     }
 };
 
@@ -136,12 +181,36 @@ SimOptionsParser::Outcome SimOptionsParser::parse(const QStringList& arguments, 
         }
         options->other_address = address[0];
     }
+    options->modem = parser.isSet(setup.modem);
+    if (parser.isSet(setup.records)) {
+        const QStringList range = parser.value(setup.records).split(QLatin1Char('-'));
+        bool first_ok = false, last_ok = false;
+        if (range.size() == 2) {
+            options->first_record = range[0].toInt(&first_ok);
+            options->last_record = range[1].toInt(&last_ok);
+        }
+        if (!first_ok || !last_ok || options->first_record < 0 ||
+            options->last_record < options->first_record) {
+            *message = "--records takes FIRST-LAST, two numbers from 0 up, FIRST not above LAST";
+            return Outcome::Error;
+        }
+    }
+    if (parser.isSet(setup.connect_ms)) {
+        options->connect_ms = parser.value(setup.connect_ms).toInt(&number);
+        if (!number || options->connect_ms < 0 || options->connect_ms > 600000) {
+            *message = "--connect-ms takes a number of milliseconds from 0 to 600000";
+            return Outcome::Error;
+        }
+    }
+    if (parser.isSet(setup.modem_fault) &&
+        !parse_modem_faults(parser.value(setup.modem_fault), &options->modem_faults, message))
+        return Outcome::Error;
     return Outcome::Run;
 }
 
 std::string SimOptionsParser::help_text() {
     ParserSetup setup;
-    return setup.parser.helpText().toStdString() + kPortHelp + sim_config_format_help() +
+    return setup.parser.helpText().toStdString() + kPortHelp + kModemHelp + sim_config_format_help() +
            "\nWithout --config veld-sim emulates the demo sensors (0, 1 and 3) of\n"
            "examples/workspace/sim.conf, built in.\n";
 }

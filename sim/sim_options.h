@@ -3,6 +3,8 @@
 #include <QStringList>
 #include <string>
 
+#include "sim/sim_modem.h"
+
 // The command line of veld-sim.
 struct SimOptions {
     std::string workspace;  // where Ports/COM<port> is made
@@ -14,6 +16,11 @@ struct SimOptions {
     std::string faults;      // --fault: fault kinds for all sensors; empty: as configured
     int late_ms = -1;        // --late-ms; -1: as configured
     char other_address = 0;  // --other-address; 0: as configured
+    bool modem = false;      // --modem: a GSM modem with a remote logger instead of the bus
+    int first_record = 1;    // --records FIRST-LAST: what the remote logger holds
+    int last_record = 12;
+    int connect_ms = 2000;          // --connect-ms: from dialling to "CONNECT"
+    SimModem::Faults modem_faults;  // --modem-fault
 };
 
 // Reads the command line (arguments[0] is the program). On Error *message says what is wrong.
