@@ -3,6 +3,7 @@
 #include <QTableWidget>
 
 #include "app/column_widths.h"
+#include "app/kpushbutton.h"
 #include "variables/column_list.h"
 
 namespace device_table {
@@ -25,9 +26,16 @@ QString cells_text(const idev& dev) {
     return column_letters(dev.start_column) + QStringLiteral("..") + column_letters(dev.end_column);
 }
 
+void set_button(QTableWidget& table, int row, int column, const QString& text, const RowAction& action) {
+    auto* button = new KPushButton(text, row);
+    if (action) QObject::connect(button, &KPushButton::bn_clicked, button, [action](int r) { action(r); });
+    table.setCellWidget(row, column, button);
+}
+
 }  // namespace
 
-bool fill(QTableWidget& table, const std::array<idev, DeviceList::kSlots>& device_slots) {
+bool fill(QTableWidget& table, const std::array<idev, DeviceList::kSlots>& device_slots,
+          const RowAction& setup, const RowAction& config) {
     bool all_scanned = true;
     for (int row = 0; row < int(device_slots.size()); ++row) {
         const idev& dev = device_slots[row];
@@ -42,8 +50,13 @@ bool fill(QTableWidget& table, const std::array<idev, DeviceList::kSlots>& devic
         // A slot that stopped answering must not keep the texts of its earlier sensor.
         set_text(table, row, kConfiguration, answered ? dev.description : QString());
         set_text(table, row, kCells, answered ? cells_text(dev) : QString());
-        // The "Setup" and "Config" row buttons join here with the association dialog and the
-        // option editor.
+        if (answered) {
+            set_button(table, row, kSetup, QStringLiteral("Setup"), setup);
+            set_button(table, row, kConfig, QStringLiteral("Config"), config);
+        } else {
+            table.removeCellWidget(row, kSetup);
+            table.removeCellWidget(row, kConfig);
+        }
     }
     return all_scanned;
 }

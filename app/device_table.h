@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 
 #include "devices/device_list.h"
 
@@ -21,9 +22,14 @@ enum Column : int {
     kConfig = 5
 };
 
+using RowAction = std::function<void(int row)>;
+
 // Writes every scanned slot into its row, growing the table up to the highest one; rows of slots
-// not scanned yet stay as they are. Returns true when every slot has been scanned.
-bool fill(QTableWidget& table, const std::array<idev, DeviceList::kSlots>& device_slots);
+// not scanned yet stay as they are. A slot with an identification gets the "Setup" and "Config"
+// buttons, which call `setup` and `config` with the row. Returns true when every slot has been
+// scanned.
+bool fill(QTableWidget& table, const std::array<idev, DeviceList::kSlots>& device_slots,
+          const RowAction& setup = {}, const RowAction& config = {});
 
 // No rows; headers and widths stay.
 void clear(QTableWidget& table);

@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -7,6 +8,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
+#include <QShortcut>
 #include <QSplashScreen>
 #include <QTimerEvent>
 #include <QUrl>
@@ -16,13 +18,26 @@
 #include "app/formula_alarm_tables.h"
 #include "app/product_info.h"
 #include "app/splash_fade.h"
+#include "app/variable_clipboard.h"
 #include "app/variable_table.h"
 #include "core/sdi12_core.h"
 #include "core/station.h"
 #include "core/ui/selectcomport.h"
 #include "core/workspace.h"
 #include "devices/device_list.h"
+#include "devices/ui/address_change_dialog.h"
+#include "devices/ui/comms_console.h"
+#include "devices/ui/dev_assoc.h"
+#include "devices/ui/kedit_device_cfg.h"
+#include "devices/ui/manual_command.h"
+#include "displays/kplot_win.h"
+#include "displays/ldc_panel.h"
+#include "fileio/fileio_core.h"
+#include "fileio/ui/filecomsdialog.h"
+#include "remote/remotelogger_core.h"
+#include "remote/ui/gsmconfigdialog.h"
 #include "ui_mainwindow.h"
+#include "ui_manualentry.h"
 #include "variables/column_list.h"
 
 namespace {
@@ -56,7 +71,10 @@ MainWindow::MainWindow(Station& station, QWidget* parent)
     startup_timer_ = startTimer(kTickMs);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The import dialog's destroyed() must not reach init_commode() while the window goes.
+    if (file_dialog_) disconnect(file_dialog_, nullptr, this, nullptr);
+}
 
 void MainWindow::timerEvent(QTimerEvent* event) {
     if (event->timerId() != startup_timer_) {
@@ -85,6 +103,11 @@ void MainWindow::deferred_startup() {
     ui_->setupUi(this);
     ui_ready_ = true;
     device_table::fit_columns(*ui_->device_table);
+    // The actions no menu shows still belong to the window.
+    addActions({ui_->actionManual_Entry, ui_->actionLoggingConfiguration, ui_->actionView_Console,
+                ui_->actionEdit_Options, ui_->actionClear_Titles, ui_->actionLCD_1, ui_->actionLCD2,
+                ui_->actionLCD_3, ui_->actionLCD_4});
+    add_tab_shortcuts();
     build_dialogs();
 
     station_.load_variable_list();
@@ -109,7 +132,7 @@ void MainWindow::deferred_startup() {
     start_remote_and_import();
 
     station_.load_device_definitions();
-    on_devlist_changed();
+    fill_device_table();
     fill_variable_table();
     connect(config_dialog_, &QDialog::accepted, this, &MainWindow::init_commode);
 
@@ -128,24 +151,74 @@ void MainWindow::deferred_startup() {
     ui_->actionChange_Address->setEnabled(false);
 }
 
+void MainWindow::add_tab_shortcuts() {
+    // The tables keep Tab and Ctrl+Tab for moving between cells, so the tabs get keys of their own:
+    // Alt+1..Alt+4, and Ctrl+PgDown / Ctrl+PgUp for the next and previous tab.
+    QTabWidget* tabs = ui_->tabWidget;
+    for (int i = 0; i < tabs->count(); ++i) {
+        auto* key = new QShortcut(QKeySequence(Qt::ALT + Qt::Key_1 + i), this);
+        connect(key, &QShortcut::activated, tabs, [tabs, i] { tabs->setCurrentIndex(i); });
+    }
+    auto step = [this, tabs](QKeySequence keys, int by) {
+        auto* key = new QShortcut(keys, this);
+        connect(key, &QShortcut::activated, tabs, [tabs, by] {
+            tabs->setCurrentIndex((tabs->currentIndex() + by + tabs->count()) % tabs->count());
+        });
+    };
+    step(QKeySequence(Qt::CTRL + Qt::Key_PageDown), 1);
+    step(QKeySequence(Qt::CTRL + Qt::Key_PageUp), -1);
+}
+
 void MainWindow::create_workspace_folders() {
     station_.create_folders();
 }
 
 void MainWindow::build_dialogs() {
     // The other dialogs and satellite windows are built here as they join.
+    manual_entry_ = new QDialog(this);
+    manual_entry_ui_ = std::make_unique<Ui::ManualEntry>();
+    manual_entry_ui_->setupUi(manual_entry_);
+    manual_entry_ui_->deviceComboBox->addItem(QStringLiteral("RZ640"));
+    manual_entry_ui_->deviceComboBox->addItem(QStringLiteral("Piezo"));
     config_dialog_ = new selectComPort(core_, this);
+    assoc_dialog_ = new dev_assoc(devices_, columns_,
+                                  station_.path(QStringLiteral("devassoc.xml"), kFolderDevices), this);
+    // Connected once: one OK, one reload.
+    connect(assoc_dialog_, &dev_assoc::dev_changed, this, &MainWindow::on_assoc_changed);
+    console_ = new comms_console(station_.path(QStringLiteral("console.txt"), kFolderLog), this);
+    manual_command_ = new ManualCommand(core_, this);
+    address_dialog_ = new AddressChangeDialog(devices_, core_, this);
+    option_editor_ = new Kedit_device_cfg(devices_, core_, this);  // connects to the core itself, once
+    gsm_dialog_ = new GSMConfigdialog(station_.remote(), this);
+    file_dialog_ = new FileComsDialog(station_.importer(), this);
+    for (ldc_panel*& panel : lcd_) panel = new ldc_panel(station_, this);
+    for (Kplot_win*& plot : plots_) plot = new Kplot_win(station_, this);
 }
 
-void MainWindow::connect_console() {}  // The console and the manual command window join here.
+void MainWindow::connect_console() {
+    connect(&core_, &sdi12_core::printline, console_, &comms_console::newline, Qt::QueuedConnection);
+    connect(&core_, &sdi12_core::printline, manual_command_, &ManualCommand::new_text, Qt::QueuedConnection);
+    console_->startTimer(250);
+}
 
 void MainWindow::start_remote_and_import() {
-    // The remote logger (modem mode) and the file import start here as they join.
+    remotelogger_core& remote = station_.remote();
+    fileio_core& importer = station_.importer();
+    station_.start_remote_logger();  // only in the "Modem" mode
+    connect(&remote, &remotelogger_core::printline, console_, &comms_console::newline, Qt::QueuedConnection);
+    connect(&remote, &remotelogger_core::end_of_log, this, &MainWindow::on_values_changed,
+            Qt::QueuedConnection);
+    connect(&importer, &fileio_core::printline, console_, &comms_console::newline, Qt::QueuedConnection);
+    connect(&importer, &fileio_core::end_of_log, this, &MainWindow::on_values_changed, Qt::QueuedConnection);
+    connect(file_dialog_, &QDialog::accepted, this, &MainWindow::init_commode);
+    connect(file_dialog_, &QObject::destroyed, this, &MainWindow::init_commode);
     init_commode();
 }
 
 void MainWindow::init_commode() {
-    // The remote logger and the file import follow the mode here as they join.
+    if (!ui_) return;                // the import dialog's destroyed() may come while the window goes
+    station_.start_remote_logger();  // "Modem": started once, then reset with both flags
+    station_.apply_import_mode();    // "File Remote" runs the import, every other mode stops it
     const int mode = core_.settings().comm_mode;
     ui_->device_table->setEnabled(mode == int(CommMode::Sdi12) || mode == int(CommMode::Rs485));
 }
@@ -160,9 +233,21 @@ void MainWindow::build_alarm_table() {
     connect(ui_->alarmTable, &QTableWidget::cellChanged, this, &MainWindow::on_alarm_edit_changed);
 }
 
-void MainWindow::connect_displays() {}  // LCD panels and plots join here.
+void MainWindow::connect_displays() {
+    for (ldc_panel* panel : lcd_)
+        connect(this, &MainWindow::end_of_processing, panel, &ldc_panel::update_panels);
+    for (Kplot_win* plot : plots_)
+        connect(this, &MainWindow::end_of_processing, plot, &Kplot_win::update_display);
+}
 
-void MainWindow::close_satellite_windows() {}  // LCD panels, console and plots are closed here.
+void MainWindow::close_satellite_windows() {
+    // Each display window saves its own layout file as it closes.
+    if (!ui_) return;
+    lcd_[0]->close();
+    console_->close();
+    for (Kplot_win* plot : plots_) plot->close();
+    for (int i = 1; i < kLcdWindows; ++i) lcd_[i]->close();
+}
 
 void MainWindow::fill_variable_table() {
     variable_table::fill(*ui_->columnTable, columns_);
@@ -190,8 +275,47 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::on_devlist_changed() {
     if (!ui_ready_) return;
-    if (device_table::fill(*ui_->device_table, devices_.snapshot()))
-        ui_->actionChange_Address->setEnabled(true);
+    fill_device_table();
+}
+
+void MainWindow::fill_device_table() {
+    const bool all_scanned = device_table::fill(
+        *ui_->device_table, devices_.snapshot(), [this](int row) { edit_assoc(row); },
+        [this](int row) { on_edit_devopt(row); });
+    if (all_scanned) ui_->actionChange_Address->setEnabled(true);
+}
+
+void MainWindow::edit_assoc(int row) {
+    if (row < 0 || row >= DeviceList::kSlots) return;
+    assoc_dialog_->setup(row);
+    assoc_dialog_->show();
+    assoc_dialog_->raise();
+    assoc_dialog_->activateWindow();
+}
+
+void MainWindow::on_edit_devopt(int row) {
+    if (row < 0 || row >= DeviceList::kSlots) return;
+    option_editor_->setup(row);  // shows the options and asks the core to read them
+    bring_up(option_editor_);
+}
+
+template <class W>
+void MainWindow::bring_up(W* window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void MainWindow::on_assoc_changed(idev* dev) {
+    if (!dev || dev->address.isEmpty()) return;
+    apply_association(devices_.find_address(dev->address.at(0)));
+}
+
+void MainWindow::apply_association(int slot) {
+    if (slot < 0) return;
+    station_.load_device_definition(slot);
+    fill_variable_table();
+    fill_device_table();
 }
 
 void MainWindow::on_values_changed() {
@@ -267,6 +391,140 @@ void MainWindow::on_actionStop_Logging_triggered() {
 void MainWindow::on_actionSave_triggered() {
     // A save that did not happen is said on the console, so nobody relies on it.
     station_.save();
+}
+
+void MainWindow::on_actionAuto_Assign_triggered() {
+    int next_free = ColumnList::kFirstDataColumn;
+    for (int slot = 0; slot < DeviceList::kSlots; ++slot) {
+        const idev dev = devices_.slot(slot);
+        if (dev.identification.size() <= 1) continue;
+        devices_.update(slot, [&](idev& d) { d.start_column = std::uint16_t(next_free); });
+        next_free += dev.cells;
+        apply_association(slot);
+    }
+}
+
+void MainWindow::on_actionClear_Titles_triggered() {
+    columns_.edit_all([](std::vector<column_record>& records) {
+        for (column_record& r : records) {
+            r.name.clear();
+            r.units.clear();
+            r.label.clear();
+            r.user1.clear();
+            r.value = 0.001;
+            r.value_text = ColumnList::format_value(r.value);
+        }
+    });
+    core_.rebuild_scripts();
+    fill_variable_table();
+}
+
+bool MainWindow::variable_list_shown() const {
+    return ui_ && ui_->tabWidget->currentIndex() == kVariableListTab;
+}
+
+void MainWindow::on_actionCopy_triggered() {
+    if (!variable_list_shown()) return;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(variable_clipboard::copy_text(*ui_->columnTable));
+}
+
+void MainWindow::on_actionCut_triggered() {
+    on_actionCopy_triggered();
+    on_actionClear_triggered();
+}
+
+void MainWindow::on_actionPaste_triggered() {
+    if (!variable_list_shown()) return;
+    variable_clipboard::paste_text(*ui_->columnTable, QGuiApplication::clipboard()->text());
+}
+
+void MainWindow::on_actionClear_triggered() {
+    if (!variable_list_shown()) return;
+    variable_clipboard::clear_selected(*ui_->columnTable);
+}
+
+void MainWindow::on_actionManual_Entry_triggered() {
+    manual_entry_->show();
+    manual_entry_->raise();
+}
+
+void MainWindow::on_actionLoggingConfiguration_triggered() {
+    on_actionComPort_triggered();
+}
+
+void MainWindow::on_actionChange_Address_triggered() {
+    address_dialog_->setup();
+    bring_up(address_dialog_);
+}
+
+void MainWindow::on_actionManualCommand_triggered() {
+    bring_up(manual_command_);
+}
+
+void MainWindow::on_actionGSM_triggered() {
+    gsm_dialog_->load();
+    bring_up(gsm_dialog_);
+}
+
+void MainWindow::on_actionImport_Export_triggered() {
+    // The import rests while its settings are edited; OK or init_commode() starts it again.
+    station_.importer().set_import_running(false);
+    file_dialog_->setup();
+    bring_up(file_dialog_);
+}
+
+void MainWindow::on_actionConsole_triggered() {
+    bring_up(console_);
+}
+
+void MainWindow::on_actionView_Console_triggered() {
+    on_actionConsole_triggered();
+}
+
+void MainWindow::open_lcd(int index, int file_number) {
+    ldc_panel* panel = lcd_[index];
+    panel->load_layout(station_.path(QStringLiteral("lcd%1.xml").arg(file_number), kFolderConfig));
+    panel->update_panels();
+    panel->start_timer();
+    bring_up(panel);
+}
+
+void MainWindow::open_chart(int number) {
+    Kplot_win* plot = plots_[number - 1];
+    plot->load_layout(station_.path(QStringLiteral("plot%1.xml").arg(number), kFolderConfig));
+    plot->set_log_file(core_.log_file_path());
+    bring_up(plot);
+}
+
+// Windows 0 and 1 share "lcd1.xml".
+void MainWindow::on_actionLCD_triggered() {
+    open_lcd(0, 1);
+}
+void MainWindow::on_actionLCD_21_triggered() {
+    open_lcd(1, 1);
+}
+void MainWindow::on_actionLCD_22_triggered() {
+    open_lcd(2, 2);
+}
+void MainWindow::on_actionLCD_23_triggered() {
+    open_lcd(3, 3);
+}
+void MainWindow::on_actionLCD_24_triggered() {
+    open_lcd(4, 4);
+}
+void MainWindow::on_actionChart_triggered() {
+    open_chart(1);
+}
+void MainWindow::on_actionChart_2_triggered() {
+    open_chart(2);
+}
+void MainWindow::on_actionChart_3_triggered() {
+    open_chart(3);
+}
+void MainWindow::on_actionChart_4_triggered() {
+    open_chart(4);
 }
 
 void MainWindow::on_actionContents_triggered() {

@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <array>
 #include <memory>
 
 class ColumnList;
@@ -11,10 +12,22 @@ class QSplashScreen;
 class Station;
 class selectComPort;
 class sdi12_core;
+class dev_assoc;
+class comms_console;
+class ManualCommand;
+class AddressChangeDialog;
+class Kedit_device_cfg;
+class GSMConfigdialog;
+class FileComsDialog;
+class ldc_panel;
+class Kplot_win;
+class QDialog;
+struct idev;
 
 namespace Ui {
 class MainWindow;
-}
+class ManualEntry;
+}  // namespace Ui
 
 // The main window: device, variable, formula and alarm tables, the menus that start and stop the
 // work of the acquisition core, and the status bar. The constructor only shows the splash screen;
@@ -45,6 +58,12 @@ class MainWindow : public QMainWindow {
     void on_column_edit_changed(int tag, QString text);
     void on_cmd_event(int event);
     void edit_device();
+    // Row buttons of the device table: "Setup" (association) and "Config" (sensor options).
+    void edit_assoc(int row);
+    void on_edit_devopt(int row);
+    // Reloads the definition of the slot the association dialog changed, rebuilds the titles and
+    // the logging script, refreshes the tables.
+    void on_assoc_changed(idev* dev);
     // Applies the communication mode of the core settings: the device table serves the bus modes
     // (SDI-12, RS485) only.
     void init_commode();
@@ -58,6 +77,29 @@ class MainWindow : public QMainWindow {
     void on_actionStart_Logging_2_triggered();
     void on_actionStop_Logging_triggered();
     void on_actionSave_triggered();
+    void on_actionAuto_Assign_triggered();
+    void on_actionClear_Titles_triggered();
+    void on_actionCopy_triggered();
+    void on_actionCut_triggered();
+    void on_actionPaste_triggered();
+    void on_actionClear_triggered();
+    void on_actionManual_Entry_triggered();
+    void on_actionLoggingConfiguration_triggered();
+    void on_actionChange_Address_triggered();
+    void on_actionManualCommand_triggered();
+    void on_actionGSM_triggered();
+    void on_actionImport_Export_triggered();
+    void on_actionConsole_triggered();
+    void on_actionView_Console_triggered();
+    void on_actionLCD_triggered();
+    void on_actionLCD_21_triggered();
+    void on_actionLCD_22_triggered();
+    void on_actionLCD_23_triggered();
+    void on_actionLCD_24_triggered();
+    void on_actionChart_triggered();
+    void on_actionChart_2_triggered();
+    void on_actionChart_3_triggered();
+    void on_actionChart_4_triggered();
     void on_actionContents_triggered();
     void on_actionAbout_triggered();
 
@@ -68,10 +110,22 @@ class MainWindow : public QMainWindow {
 
   private:
     void deferred_startup();
+    void add_tab_shortcuts();
     void create_workspace_folders();
     void fit_table_columns();
     void fade_splash();
     void fill_variable_table();
+    void fill_device_table();
+    // The slot's definition again, then the tables (association dialog and Auto Assign).
+    void apply_association(int slot);
+    // Clipboard commands act only while the Variable List is shown.
+    bool variable_list_shown() const;
+    // LCD panel window `index` (0..4) with its layout file "lcd<file_number>.xml".
+    void open_lcd(int index, int file_number);
+    // Plot window `number` (1..4) with "plot<number>.xml" over the current log.
+    void open_chart(int number);
+    template <class W>
+    static void bring_up(W* window);
 
     // Seams for the parts that join later, in start-up order.
     void build_dialogs();            // manual entry, logging configuration and the other dialogs
@@ -91,6 +145,18 @@ class MainWindow : public QMainWindow {
     std::unique_ptr<QSplashScreen> splash_;
     QLabel* status_label_ = nullptr;
     selectComPort* config_dialog_ = nullptr;  // owned by the window
+    dev_assoc* assoc_dialog_ = nullptr;       // owned by the window
+    QDialog* manual_entry_ = nullptr;         // owned by the window
+    std::unique_ptr<Ui::ManualEntry> manual_entry_ui_;
+    comms_console* console_ = nullptr;  // the satellite windows are owned by the window too
+    ManualCommand* manual_command_ = nullptr;
+    AddressChangeDialog* address_dialog_ = nullptr;
+    Kedit_device_cfg* option_editor_ = nullptr;
+    GSMConfigdialog* gsm_dialog_ = nullptr;
+    FileComsDialog* file_dialog_ = nullptr;
+    static constexpr int kLcdWindows = 5, kPlotWindows = 4;
+    std::array<ldc_panel*, kLcdWindows> lcd_{};
+    std::array<Kplot_win*, kPlotWindows> plots_{};  // plot window n is plots_[n - 1]
     int startup_timer_ = 0;
     int tick_counter_ = 0;
     bool ui_ready_ = false;

@@ -1,0 +1,51 @@
+#include "devices/device_association.h"
+
+#include "core/start_element_reader.h"
+#include "variables/column_ref.h"
+
+namespace device_association {
+namespace {
+
+class AssocReader final : public StartElementHandler {
+  public:
+    explicit AssocReader(std::vector<assoc_entry>& entries) : entries_(entries) {}
+
+    void startElement(const QString& name, const ElementAttributes& attributes) override {
+        if (name != QLatin1String("assoc")) return;
+        entries_.push_back({attributes.value(QStringLiteral("id")), attributes.value(QStringLiteral("file")),
+                            attributes.value(QStringLiteral("name"))});
+    }
+
+  private:
+    std::vector<assoc_entry>& entries_;
+};
+
+}  // namespace
+
+std::vector<assoc_entry> read(const QByteArray& xml) {
+    std::vector<assoc_entry> entries;
+    AssocReader handler(entries);
+    StartElementReader(handler).read(xml);
+    return entries;
+}
+
+std::vector<assoc_entry> fitting(const std::vector<assoc_entry>& all, const QString& identification) {
+    std::vector<assoc_entry> fit;
+    for (const assoc_entry& entry : all)
+        if (entry.id.isEmpty() || identification.contains(entry.id, Qt::CaseSensitive)) fit.push_back(entry);
+    return fit;
+}
+
+int selected_position(const std::vector<assoc_entry>& fitting, const QString& definition) {
+    int position = -1;
+    for (int i = 0; i < int(fitting.size()); ++i)
+        if (fitting[i].file == definition) position = i;
+    return position;
+}
+
+int start_column_of(const QString& letters) {
+    const ColumnRef ref = parse_column_ref(letters);
+    return ref.length > 0 ? ref.index : 0;
+}
+
+}  // namespace device_association

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+// The association list of "devassoc.xml": which device definitions fit which identifications.
+// Read only; the Device Setup dialog reads it anew at every opening.
+// Plain data and pure functions; any thread.
+struct assoc_entry {
+    QString id;    // looked for in a slot's identification; empty fits every slot
+    QString file;  // definition name in Devices/
+    QString name;  // shown in the Configuration list
+};
+
+namespace device_association {
+
+// Every `assoc` element, wherever it stands, in file order. A malformed file gives the entries
+// before the fault.
+std::vector<assoc_entry> read(const QByteArray& xml);
+
+// The entries that fit an identification: empty id, or id found in it (case-sensitive).
+std::vector<assoc_entry> fitting(const std::vector<assoc_entry>& all, const QString& identification);
+
+// Position in `fitting` of the last entry whose file is `definition`, or -1.
+int selected_position(const std::vector<assoc_entry>& fitting, const QString& definition);
+
+// A start column as the dialog shows it back: "C" 2, "AA" 26, "NK" 374, "NL..." reads N (13),
+// lower case as upper; a text that does not start with a letter gives 0.
+int start_column_of(const QString& letters);
+
+}  // namespace device_association
