@@ -15,6 +15,9 @@
 
 #include "app/kpushbutton.h"
 #include "devices/ui/dev_assoc.h"
+#include "sim/memory_link_bus.h"
+#include "sim/sim_config_reader.h"
+#include "sim_configs.h"
 #include "window_rig.h"
 
 namespace {
@@ -84,6 +87,28 @@ class DeviceSetupTest : public QObject {
         QCOMPARE(config->text(), QStringLiteral("Config"));
         QCOMPARE(setup->row(), 0);
         QVERIFY(!table->cellWidget(1, 4) && !table->cellWidget(1, 5));
+    }
+
+    void scanThroughTheSimulatedBusFillsTheTableAndEnablesChangeAddress() {
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        const SimConfigResult parsed = parse_sim_config(sim_configs::kThreeSensors, "test");
+        QVERIFY(parsed.ok());
+        MemoryLinkBus bus(rig.link, parsed.config);
+        rig.find<QAction>("actionScan_for_devices")->trigger();
+        auto* table = rig.find<QTableWidget>("device_table");
+        auto* change = rig.find<QAction>("actionChange_Address");
+        // Silent addresses end in virtual time: move the clock while the window runs.
+        for (int i = 0; i < 3000 && !change->isEnabled(); ++i) {
+            rig.clock.advance(20);
+            QTest::qWait(2);
+        }
+        QVERIFY(change->isEnabled());
+        QCOMPARE(table->rowCount(), 16);
+        QCOMPARE(cell(table, 3, 1), QStringLiteral("3I!313VELDINSTWIND20100SN0003"));
+        QCOMPARE(cell(table, 11, 0), QStringLiteral("b"));
+        QVERIFY(table->cellWidget(11, 4) && !table->cellWidget(2, 4));
+        QCOMPARE(cell(table, 2, 1), QString());
     }
 
     void setupButtonOpensTheDialogWithTheFittingEntriesAndTheSlotsChoice() {
