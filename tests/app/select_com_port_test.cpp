@@ -13,6 +13,7 @@
 #include "core/core_config.h"
 #include "core/core_rig.h"
 #include "core/ui/selectcomport.h"
+#include "dialog_warning.h"
 
 namespace {
 
@@ -66,14 +67,7 @@ struct DialogRig {
         read_core_config(config_path(), s, devices);
         return s;
     }
-    // The warning shown over the dialog, closed by its OK button; its text.
-    QString take_warning() {
-        QMessageBox* box = dialog.findChild<QMessageBox*>();
-        if (!box || !box->isVisible()) return QStringLiteral("<no warning>");
-        const QString text = box->text();
-        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
-        return text;
-    }
+    QString take_warning() { return take_dialog_warning(dialog); }
 };
 
 }  // namespace

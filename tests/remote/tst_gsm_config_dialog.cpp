@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include "core/station.h"
+#include "dialog_warning.h"
 #include "remote/ui/gsmconfigdialog.h"
 #include "remote_rig.h"
 
@@ -60,13 +61,7 @@ struct DialogRig {
         read_dialout_settings(rig.settings_path(), s);
         return s;
     }
-    QString take_warning() {
-        QMessageBox* box = dialog.findChild<QMessageBox*>();
-        if (!box || !box->isVisible()) return QStringLiteral("<no warning>");
-        const QString text = box->text();
-        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
-        return text;
-    }
+    QString take_warning() { return take_dialog_warning(dialog); }
 };
 
 const char* const kDays[] = {"checkBox_mon", "checkBox_tue", "checkBox_wed", "checkBox_thur",
