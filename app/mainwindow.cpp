@@ -174,7 +174,7 @@ void MainWindow::create_workspace_folders() {
 }
 
 void MainWindow::build_dialogs() {
-    // The other dialogs and satellite windows are built here as they join.
+    // Every dialog and satellite window, built once and reused for each opening.
     manual_entry_ = new QDialog(this);
     manual_entry_ui_ = std::make_unique<Ui::ManualEntry>();
     manual_entry_ui_->setupUi(manual_entry_);

@@ -127,7 +127,7 @@ class MainWindow : public QMainWindow {
     template <class W>
     static void bring_up(W* window);
 
-    // Seams for the parts that join later, in start-up order.
+    // The start-up steps of the other parts, in start-up order.
     void build_dialogs();            // manual entry, logging configuration and the other dialogs
     void connect_console();          // core printline -> console and manual command window
     void start_remote_and_import();  // remote logger (modem mode), file import, init_commode()
