@@ -10,6 +10,7 @@
 
 #include "app/kaction.h"
 #include "core/station.h"
+#include "displays/gap_curve.h"
 #include "displays/ky_axis_draw.h"
 #include "displays/time_scale_draw.h"
 #include "ui_kplot_win.h"
@@ -48,14 +49,14 @@ Kplot_win::Kplot_win(ColumnList& columns, QWidget* parent)
     ui_->setupUi(this);
     plot_ = new QwtPlot(ui_->centralwidget);
     static_cast<QGridLayout*>(ui_->centralwidget->layout())->addWidget(plot_, 0, 0);
-    curve_ = new QwtPlotCurve(QStringLiteral("My Data"));
+    curve_ = new GapCurve(QStringLiteral("My Data"));
     curve_->attach(plot_);
     // Time labels are long: a few of them, so they stay apart.
     plot_->setAxisMaxMajor(QwtPlot::xBottom, 4);
     reader_.set_column(layout_.index);
     build_menus();
     connect(select_dialog_.get(), &Kselect_col_dlg::columnSelected, this, &Kplot_win::on_select_return);
-    // Nothing read yet: the single point of an empty log.
+    // Nothing read yet: an empty plot.
     shown_ = ::select_window(reader_.points(), layout_.num_points);
     apply_plot_styles(kSamples);
 }

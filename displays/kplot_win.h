@@ -19,8 +19,9 @@ class Kplot_win;
 }
 
 // "Plot of Data": one column of the CSV log drawn against time, the newest points of the log or
-// those of the current logging run. After every cycle it reads what was appended to the log (the
-// whole file only when it is new, replaced or cut shorter) and redraws. Titles come from the column
+// those of the current logging run. A value not measured and the break between two runs are gaps
+// in the curve; the value axis fits the readings. After every cycle it reads what was appended to the log
+// (the whole file only when it is new, replaced or cut shorter) and redraws. Titles come from the column
 // list; colours, point count, column and geometry from the window's layout file, saved on Save and
 // whenever the window closes.
 // Thread: the user-interface thread.

@@ -51,13 +51,21 @@ void LcdCell::store(const QString& title, const QString& units, float value) {
     title_ = title;
     units_ = units;
     value_ = value;
+    blank_ = false;
+}
+
+void LcdCell::store_blank() {
+    title_.clear();
+    units_.clear();
+    blank_ = true;
 }
 
 void LcdCell::show_contents() {
     if (!exists()) return;
-    title_label_->setText(or_dot(title_));
-    units_label_->setText(or_dot(units_));
-    number_->display(format_lcd_value(value_));
+    title_label_->setText(blank_ ? QString() : or_dot(title_));
+    units_label_->setText(blank_ ? QString() : or_dot(units_));
+    shown_number_ = blank_ ? QString() : format_lcd_value(value_);
+    number_->display(shown_number_);
 }
 
 void LcdCell::set_number_colour(const QColor& colour) {

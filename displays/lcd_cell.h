@@ -8,8 +8,8 @@ class QLabel;
 class QWidget;
 
 // One cell of an LCD panel window: a title line, a units line and a seven-digit number, with the
-// texts and the value last stored for it and the column it shows. The widgets exist only while
-// the cell is part of the window's grid.
+// texts and the value last stored for it and the column it shows. A cell that shows no column is
+// blank: no texts, no number. The widgets exist only while the cell is part of the window's grid.
 // Thread: the user-interface thread.
 class LcdCell {
   public:
@@ -21,8 +21,13 @@ class LcdCell {
 
     // Stores what the cell shows, without drawing it.
     void store(const QString& title, const QString& units, float value);
-    // Draws what is stored: "." for an empty text, the value as format_lcd_value writes it.
+    // Stores nothing to show: the cell is blank when next drawn.
+    void store_blank();
+    // Draws what is stored: "." for an empty text, the value as format_lcd_value writes it; or
+    // a blank cell.
     void show_contents();
+    // The number's text as last drawn ("" while blank).
+    QString shown_number() const { return shown_number_; }
 
     void set_number_colour(const QColor& colour);
     void set_title_colour(const QColor& colour);
@@ -45,4 +50,6 @@ class LcdCell {
     QString title_;
     QString units_;
     float value_ = 0.0f;
+    bool blank_ = true;  // nothing stored yet, or no column to show
+    QString shown_number_;
 };

@@ -15,7 +15,7 @@ struct LcdLayout {
     QColor background{220, 220, 255};
     QColor title{0, 0, 0};
     QColor units{0, 0, 0};
-    QColor lcd{255, 0, 0};
+    QColor lcd{0, 0, 0};                 // not the alarm red, so a crossed level stands out
     QString code = QStringLiteral("0");  // the layout code as decimal text
     bool show_titles = true;
     bool show_units = true;

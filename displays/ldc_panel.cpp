@@ -96,9 +96,12 @@ int ldc_panel::save_layout() {
 void ldc_panel::store_bound_cells() {
     const std::shared_ptr<const ValueSnapshot> values = core_.latest_values();
     const int count = columns_.size();
-    for (int i = 0; i < kBoundCells; ++i) {
-        LcdCell& cell = cells_[size_t(i)];
-        if (!cell.exists() || cell.column < 0 || cell.column >= count) continue;
+    // Every cell, shown or not, so a cell that joins the grid shows the latest at once.
+    for (LcdCell& cell : cells_) {
+        if (cell.column < 0 || cell.column >= count) {
+            cell.store_blank();  // no column: nothing to show, not a made-up 0
+            continue;
+        }
         const column_record record = columns_.record(cell.column);
         cell.store(record.name, record.units, float(values->value(cell.column)));
     }
@@ -106,11 +109,7 @@ void ldc_panel::store_bound_cells() {
 
 void ldc_panel::update_panels() {
     store_bound_cells();
-    const int count = columns_.size();
-    for (int i = 0; i < kBoundCells; ++i) {
-        LcdCell& cell = cells_[size_t(i)];
-        if (cell.exists() && cell.column >= 0 && cell.column < count) cell.show_contents();
-    }
+    for (LcdCell& cell : cells_) cell.show_contents();
     colour_numbers();
     statusBar()->showMessage(core_.status_text(sdi12_core::kStatusLine));
 }
@@ -299,9 +298,8 @@ void ldc_panel::showEvent(QShowEvent* event) {
     if (event->spontaneous()) return;  // restored by the window system: the grid stands as it is
     resize(layout_.w, layout_.h);
     rebuild_grid(layout_.code.toInt());
-    // Until the first tick fills them, the cells show placeholders.
-    for (int i = 0; i < kBoundCells; ++i)
-        cells_[size_t(i)].store(QStringLiteral("Title"), QStringLiteral("units"), 123.45f);
+    // The latest values at once, and the label fonts fitted to the real names.
+    update_panels();
     apply_styles(kAllStyles);
     move(layout_.x, layout_.y);
     shown_once_ = true;

@@ -21,8 +21,9 @@ class ldc_panel;
 
 // "View Data": the latest values of chosen columns as a grid of LCD cells, each with the column's
 // name and units, its number red while an alarm level is crossed and yellow while an alert level
-// is. The grid shape, colours, switches and bindings live in the window's layout file, saved on
-// Save and whenever the window closes. Values come from the core's per-cycle snapshot; names,
+// is. A value not measured shows "----"; a cell bound to no column is blank. The grid shape,
+// colours, switches and bindings live in the window's layout file, saved on Save and whenever the
+// window closes. Values come from the core's per-cycle snapshot; names,
 // units and levels are copied from the column list one record at a time, never drawn under its lock.
 // Thread: the user-interface thread.
 class ldc_panel : public QMainWindow {
@@ -53,8 +54,8 @@ class ldc_panel : public QMainWindow {
     QString layout_path() const { return layout_path_; }
 
   public slots:
-    // Refreshes the bound cells from the latest values and recolours the numbers; shows the
-    // core's status line.
+    // Refreshes the cells from the latest values (blanks those bound to no column) and recolours
+    // the numbers; shows the core's status line.
     void update_panels();
 
   private slots:

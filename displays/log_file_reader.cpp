@@ -4,7 +4,9 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -12,20 +14,24 @@ constexpr int kMaxLine = 10000;     // longer lines are read in pieces of this m
 constexpr int kEdgeBytes = 64;      // how much of the start and the end is compared
 constexpr qint64 kChunk = 4 << 20;  // a long log is read in pieces of this size
 
+constexpr double kNotMeasured = std::numeric_limits<double>::quiet_NaN();
+
 // A field's text ends at its first NUL, if any.
 int field_length(const char* p, const char* end) {
     const void* nul = std::memchr(p, 0, size_t(end - p));
     return int((nul ? static_cast<const char*>(nul) : end) - p);
 }
 
-// The field as a decimal number, 0 when it is not one (blanks around it are allowed).
+// The field as a decimal number (blanks around it are allowed); nan when it holds none ("nan",
+// a value not measured, or anything else that is not a finite number).
 double field_value(const char* p, int n) {
     while (n > 0 && (*p == ' ' || *p == '\t')) ++p, --n;
     while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == '\t' || p[n - 1] == '\r')) --n;
     if (n > 0 && *p == '+') ++p, --n;
     double value = 0.0;
     const auto result = std::from_chars(p, p + n, value);
-    return (result.ec == std::errc() && result.ptr == p + n) ? value : 0.0;
+    if (result.ec != std::errc() || result.ptr != p + n || !std::isfinite(value)) return kNotMeasured;
+    return value;
 }
 
 }  // namespace
@@ -50,10 +56,8 @@ void LogFileReader::restart() {
     seen_size_ = -1;
     seen_modified_ = QDateTime();
     last_ = 0;
-    other_lines_ = 0;
     provisional_ = 0;
     committed_last_ = 0;
-    committed_other_lines_ = 0;
 }
 
 bool LogFileReader::same_file_so_far(QFile& file) const {
@@ -86,7 +90,6 @@ bool LogFileReader::read_log_points() {
     points_.drop_newest(provisional_);
     provisional_ = 0;
     last_ = committed_last_;
-    other_lines_ = committed_other_lines_;
     if (!same_file_so_far(file)) restart();
     seen_size_ = info.size();
     seen_modified_ = info.lastModified();
@@ -105,7 +108,6 @@ bool LogFileReader::read_log_points() {
     }
     points_.compact();
     committed_last_ = last_;
-    committed_other_lines_ = other_lines_;
     remember_edges(file);
 
     if (!carry.isEmpty()) {
@@ -135,37 +137,30 @@ void LogFileReader::parse_line(const char* p, const char* end) {
     const char* value = nullptr;
     int date_length = 0, time_length = 0, value_length = 0;
     const int needed = std::max(column_, 2);
-    int fields = 0;
-    bool all_fields_seen = false;
-    for (const char* f = p;; ++fields) {
+    const char* f = p;
+    for (int fields = 0;; ++fields) {
         const char* comma = static_cast<const char*>(std::memchr(f, ',', size_t(end - f)));
         const char* field_end = comma ? comma : end;
         if (fields == 1) date = f, date_length = field_length(f, field_end);
         if (fields == 2) time = f, time_length = field_length(f, field_end);
         if (fields == column_) value = f, value_length = field_length(f, field_end);
-        if (!comma) {
-            ++fields;
-            all_fields_seen = true;
-            break;
-        }
-        if (fields >= needed) break;  // more fields follow: the column lies within them
+        if (!comma || fields >= needed) break;  // the line ends, or the column lies within it
         f = comma + 1;
     }
-    if (all_fields_seen && column_ > fields) return;
 
-    const std::int64_t t = (date && time) ? times_.value(time, time_length, date, date_length) : 0;
+    if (date) take_time_from_date(time, time_length, date, date_length);
+    const std::int64_t t = date ? times_.value(time, time_length, date, date_length) : 0;
     if (t != 0) {
-        if (last_ == 0) points_.append(LogPoints::marker_label(), double(t), 0.0);
+        // A record without the column still took place: its value is missing, a gap.
         points_.append(QString::fromLatin1(time, time_length), double(t),
-                       value ? field_value(value, value_length) : 0.0);
+                       value ? field_value(value, value_length) : kNotMeasured);
         last_ = t;
         return;
     }
-    ++other_lines_;
-    // The first line that is not data (the file's header) only opens the file; a later one ends
-    // the run before it. Two such lines in a row have no run between them and mark nothing.
-    if (other_lines_ > 1 && last_ != 0) {
-        points_.append(LogPoints::marker_label(), double(last_), 0.0);
+    // Any other line (the header written at each start of logging) ends the run before it with a
+    // gap; lines before the first record, or two in a row, have no run to end.
+    if (last_ != 0) {
+        points_.append_run_break(double(last_));
         last_ = 0;
     }
 }

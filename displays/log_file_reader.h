@@ -8,7 +8,9 @@
 #include "displays/log_points.h"
 #include "displays/log_time.h"
 
-// Keeps the points of one column of a CSV log file up to date as the file grows. It remembers
+// Keeps the points of one column of a CSV log file up to date as the file grows. Each record line
+// gives a point, nan when its field says "nan", is missing or holds no number; any other line (the
+// header written at each start of logging) ends the run before it with a run break. It remembers
 // how far the file was read and reads only what was appended since; it reads from the start when
 // the file is another one (the bytes around the old end differ), was cut shorter, or the column
 // or path changed. A line not yet ended by LF is taken provisionally and taken back at the next
@@ -47,11 +49,9 @@ class LogFileReader {
     QByteArray head_, tail_;
     std::int64_t seen_size_ = -1;
     QDateTime seen_modified_;
-    std::int64_t last_ = 0;  // time of the last data line of the current run; 0 after a marker
-    int other_lines_ = 0;    // lines that were not data lines
+    std::int64_t last_ = 0;  // time of the last record of the current run; 0 between runs
 
     // The provisional points of an unterminated last line, and the state before them.
     int provisional_ = 0;
     std::int64_t committed_last_ = 0;
-    int committed_other_lines_ = 0;
 };

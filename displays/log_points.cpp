@@ -1,20 +1,22 @@
 #include "displays/log_points.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 constexpr int kCurrentLogLimit = 1001;
-}
-
-const QString& LogPoints::marker_label() {
-    static const QString label = QStringLiteral("HDR");
-    return label;
 }
 
 void LogPoints::append(const QString& label, double x, double y) {
     labels_.push_back(label);
     x_.push_back(x);
     y_.push_back(y);
+    run_breaks_.push_back(0);
+}
+
+void LogPoints::append_run_break(double x) {
+    append(QString(), x, std::numeric_limits<double>::quiet_NaN());
+    run_breaks_.back() = 1;
 }
 
 void LogPoints::drop_newest(int n) {
@@ -22,12 +24,14 @@ void LogPoints::drop_newest(int n) {
     labels_.resize(labels_.size() - size_t(n));
     x_.resize(x_.size() - size_t(n));
     y_.resize(y_.size() - size_t(n));
+    run_breaks_.resize(run_breaks_.size() - size_t(n));
 }
 
 void LogPoints::clear() {
     labels_.clear();
     x_.clear();
     y_.clear();
+    run_breaks_.clear();
     first_ = 0;
 }
 
@@ -38,6 +42,7 @@ void LogPoints::compact() {
     labels_.erase(labels_.begin(), labels_.begin() + first_);
     x_.erase(x_.begin(), x_.begin() + first_);
     y_.erase(y_.begin(), y_.begin() + first_);
+    run_breaks_.erase(run_breaks_.begin(), run_breaks_.begin() + first_);
     first_ = 0;
 }
 
@@ -45,7 +50,7 @@ ShownPoints select_window(const LogPoints& points, int num_points) {
     int n = num_points;
     if (n < 1) {
         n = 0;
-        for (int i = points.size() - 1; i >= 0 && n < kCurrentLogLimit && !points.is_marker(i); --i) ++n;
+        for (int i = points.size() - 1; i >= 0 && n < kCurrentLogLimit && !points.is_run_break(i); --i) ++n;
     }
     const int start = std::max(0, points.size() - n);
     ShownPoints shown;
@@ -57,11 +62,6 @@ ShownPoints select_window(const LogPoints& points, int num_points) {
         shown.labels.append(points.label(i));
         shown.x.append(points.x(i));
         shown.y.append(points.y(i));
-    }
-    if (count == 0) {
-        shown.labels.append(QStringLiteral("0:0:0"));
-        shown.x.append(1.0);
-        shown.y.append(1.0);
     }
     return shown;
 }

@@ -55,13 +55,17 @@ int month_of(const char* p, int n, int& i) {
     return -1;
 }
 
-// "yyyy-MM-d" or "d MMM yyyy" as a date; an invalid date when it is neither.
+bool starts_year_first(const char* p, int n) {
+    return n >= 5 && is_digit(p[0]) && is_digit(p[1]) && is_digit(p[2]) && is_digit(p[3]) && p[4] == '-';
+}
+
+// "yyyy-M-d" (any four-digit year) or "d MMM yyyy" as a date; an invalid date when it is neither.
 QDate parse_date(const char* p, int n) {
     int i = 0;
-    if (n >= 3 && std::memcmp(p, "201", 3) == 0) {
+    if (starts_year_first(p, n)) {
         const int y = read_number(p, n, i, 4, 4);
         if (y < 0 || !expect(p, n, i, '-')) return {};
-        const int m = read_number(p, n, i, 2, 2);
+        const int m = read_number(p, n, i, 1, 2);
         if (m < 0 || !expect(p, n, i, '-')) return {};
         const int d = read_number(p, n, i, 1, 2);
         if (d < 0 || i != n) return {};
@@ -96,11 +100,22 @@ LogTimeParser::Day LogTimeParser::day_of(const char* date, int length) {
     return day;
 }
 
+void take_time_from_date(const char*& time, int& time_length, const char*& date, int& date_length) {
+    trim(date, date_length);
+    if (date_length == 0 || !std::memchr(date, ':', size_t(date_length))) return;
+    int blank = date_length - 1;
+    while (blank > 0 && date[blank] != ' ') --blank;
+    time = date + blank + 1;
+    time_length = date_length - blank - 1;
+    date_length = blank;  // no blank: no date, so not a record
+}
+
 std::int64_t LogTimeParser::value(const char* time, int time_length, const char* date, int date_length) {
+    take_time_from_date(time, time_length, date, date_length);
+    trim(date, date_length);
     trim(time, time_length);
     const int s = seconds_of_day(time, time_length);
     if (s < 0) return 0;
-    trim(date, date_length);
     const Day day = day_of(date, date_length);
     if (!day.valid) return 0;
     if (day.regular) return day.midnight + s;

@@ -8,7 +8,7 @@
 QwtText TimeScaleDraw::label(double value) const {
     const QDateTime time = QDateTime::fromSecsSinceEpoch(qint64(value), Qt::LocalTime);
     // English month names, as the log writes them, whatever the user's locale.
-    return QwtText(QLocale::c().toString(time, QStringLiteral("d MMM yy h:m:s")));
+    return QwtText(QLocale::c().toString(time, QStringLiteral("d MMM yy hh:mm:ss")));
 }
 
 QwtText TimeScaleDraw::label_at(int index) const {

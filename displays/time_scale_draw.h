@@ -5,7 +5,7 @@
 #include <QStringList>
 
 // The time axis of a plot window: each tick value (seconds since the epoch) labelled with its
-// local date and time as "d MMM yy h:m:s", the axis drawn in the window's axis colour.
+// local date and time as "d MMM yy hh:mm:ss", the axis drawn in the window's axis colour.
 // Thread: the user-interface thread.
 class TimeScaleDraw : public QwtScaleDraw {
   public:

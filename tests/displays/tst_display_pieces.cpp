@@ -11,8 +11,8 @@
 class DisplayPieces : public QObject {
     Q_OBJECT
   private slots:
-    void lcdValueIsCutToSixCharactersOrOverflows_data();
-    void lcdValueIsCutToSixCharactersOrOverflows();
+    void lcdValueIsRoundedToTheDigitsShown_data();
+    void lcdValueIsRoundedToTheDigitsShown();
     void layoutCodeGivesColumnsAndRowsWithinThirtyTwoCells_data();
     void layoutCodeGivesColumnsAndRowsWithinThirtyTwoCells();
     void lcdLayoutFileRoundTrips();
@@ -21,24 +21,29 @@ class DisplayPieces : public QObject {
     void unwritableLayoutFileReportsMinusOne();
 };
 
-void DisplayPieces::lcdValueIsCutToSixCharactersOrOverflows_data() {
+void DisplayPieces::lcdValueIsRoundedToTheDigitsShown_data() {
     QTest::addColumn<float>("value");
     QTest::addColumn<QString>("shown");
     QTest::newRow("1.5") << 1.5f << "1.5000";
     QTest::newRow("-1.5") << -1.5f << "-1.5000";
-    QTest::newRow("12345.678 cut, not rounded") << 12345.678f << "12345";
-    QTest::newRow("-12345.6") << -12345.6f << "-12345";
+    QTest::newRow("45.3, held as 45.2999") << 45.3f << "45.300";
+    QTest::newRow("12345.678 rounded, not cut") << 12345.678f << "12346";
+    QTest::newRow("-12345.6") << -12345.6f << "-12346";
     QTest::newRow("zero") << 0.0f << "0.0000";
-    QTest::newRow("99999.9") << 99999.9f << "99999";
-    QTest::newRow("-99999.9") << -99999.9f << "-99999";
+    QTest::newRow("tiny negative rounds to an unsigned zero") << -0.00001f << "0.0000";
+    QTest::newRow("rounding carries into the integer part") << 99.99996f << "100.00";
+    QTest::newRow("99999.4") << 99999.4f << "99999";
+    QTest::newRow("-99999.4") << -99999.4f << "-99999";
+    QTest::newRow("99999.9 rounds to six digits") << 99999.9f << "OL";
     QTest::newRow("123456.7") << 123456.7f << "OL";
     QTest::newRow("-123456.7") << -123456.7f << "OL";
     QTest::newRow("huge") << 3e38f << "OL";
-    QTest::newRow("NaN") << std::numeric_limits<float>::quiet_NaN() << "OL";
-    QTest::newRow("123.45 as a float") << 123.45f << "123.44";
+    QTest::newRow("infinity") << std::numeric_limits<float>::infinity() << "OL";
+    QTest::newRow("nan, not measured") << std::numeric_limits<float>::quiet_NaN() << "----";
+    QTest::newRow("123.45 as a float") << 123.45f << "123.45";
 }
 
-void DisplayPieces::lcdValueIsCutToSixCharactersOrOverflows() {
+void DisplayPieces::lcdValueIsRoundedToTheDigitsShown() {
     QFETCH(float, value);
     QFETCH(QString, shown);
     QCOMPARE(format_lcd_value(value), shown);

@@ -1,5 +1,6 @@
 // The LCD panel window driven offscreen: its first showing, the layout menu, binding a cell
-// through the selection dialog, alarm colours, the titles switch and the layout file on close.
+// through the selection dialog, the shown text, blank cells, number colours, the titles switch
+// and the layout file on close.
 
 #include <QLCDNumber>
 #include <QLabel>
@@ -7,6 +8,8 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QtTest>
+
+#include <limits>
 
 #include "display_rig.h"
 #include "displays/ldc_panel.h"
@@ -47,16 +50,22 @@ void open(ldc_panel& panel, const QString& path) {
 class LcdPanel : public QObject {
     Q_OBJECT
   private slots:
-    void freshWindowShowsOneRedCellBoundToRecord();
+    void freshWindowShowsOneCellBoundToRecord();
     void numberOfPanelsMenuLaysOutColumnsAndRows();
     void linkMenuBindsCellThroughSelectionDialog();
+    void cellShowsValueRoundedOrDashesWhenNotMeasured_data();
+    void cellShowsValueRoundedOrDashesWhenNotMeasured();
+    void cellsWithoutAColumnAreBlank_data();
+    void cellsWithoutAColumnAreBlank();
     void numberTakesAlarmColourOfItsColumn_data();
     void numberTakesAlarmColourOfItsColumn();
+    void defaultNumberColourIsNeitherAlarmNorAlertColour();
+    void storedNumberColourIsKept();
     void titlesSwitchHidesTitlesAcrossRelayout();
     void closingWritesLayoutFileThatReopensAlike();
 };
 
-void LcdPanel::freshWindowShowsOneRedCellBoundToRecord() {
+void LcdPanel::freshWindowShowsOneCellBoundToRecord() {
     DisplayRig rig;
     rig.publish({{0, 42}});
     ldc_panel panel(rig.station);
@@ -66,10 +75,10 @@ void LcdPanel::freshWindowShowsOneRedCellBoundToRecord() {
     QCOMPARE(panel.size(), QSize(500, 500));
     QCOMPARE(panel.pos(), QPoint(100, 100));
     QCOMPARE(panel.cell(0).number()->digitCount(), 7);
-    // The first tick fills the cell from column 0.
-    QTRY_COMPARE(panel.cell(0).number()->value(), 42.0);
+    // Column 0 from the first showing on, no placeholder before it.
+    QCOMPARE(panel.cell(0).shown_number(), QStringLiteral("42.000"));
     QCOMPARE(panel.cell(0).title_label()->text(), QStringLiteral("Record"));
-    QCOMPARE(number_colour(panel, 0), QColor(255, 0, 0));
+    QCOMPARE(number_colour(panel, 0), LcdLayout().lcd);
     QVERIFY(grab_colours(panel, QStringLiteral("lcd_fresh.png")) > 2);
 }
 
@@ -118,6 +127,53 @@ void LcdPanel::linkMenuBindsCellThroughSelectionDialog() {
     QCOMPARE(panel.cell(16).column, -1);
 }
 
+void LcdPanel::cellShowsValueRoundedOrDashesWhenNotMeasured_data() {
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("45.3") << 45.3 << "45.300";
+    QTest::newRow("nan") << std::numeric_limits<double>::quiet_NaN() << "----";
+}
+
+void LcdPanel::cellShowsValueRoundedOrDashesWhenNotMeasured() {
+    QFETCH(double, value);
+    QFETCH(QString, shown);
+    DisplayRig rig;
+    ldc_panel panel(rig.station);
+    open(panel, rig.file(QStringLiteral("lcd1.xml")));
+    panel.on_link_menu(3 << 8 | 0);
+    rig.publish({{3, value}});
+    panel.update_panels();
+    QCOMPARE(panel.cell(0).shown_number(), shown);
+}
+
+void LcdPanel::cellsWithoutAColumnAreBlank_data() {
+    QTest::addColumn<int>("cell");
+    QTest::addColumn<bool>("blank");
+    QTest::newRow("cell 1, bound to column 3") << 0 << false;
+    QTest::newRow("cell 2, bound past the column list") << 1 << true;
+    QTest::newRow("cell 17, never bound") << 16 << true;
+    QTest::newRow("cell 32, never bound") << 31 << true;
+}
+
+void LcdPanel::cellsWithoutAColumnAreBlank() {
+    QFETCH(int, cell);
+    QFETCH(bool, blank);
+    DisplayRig rig;
+    rig.publish({{3, 7.5}});
+    const QString path = rig.file(QStringLiteral("lcd1.xml"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(
+        "<!DOCTYPE Config><main><config number=\"132\"/><lcd index=\"3\"/><lcd index=\"999\"/></main>");
+    file.close();
+    ldc_panel panel(rig.station);
+    open(panel, path);
+    QCOMPARE(cell_count(panel), 32);
+    QCOMPARE(panel.cell(cell).shown_number().isEmpty(), blank);
+    QCOMPARE(panel.cell(cell).title_label()->text().isEmpty(), blank);
+    QCOMPARE(panel.cell(cell).units_label()->text().isEmpty(), blank);
+}
+
 void LcdPanel::numberTakesAlarmColourOfItsColumn_data() {
     QTest::addColumn<double>("value");
     QTest::addColumn<QColor>("colour");
@@ -140,6 +196,40 @@ void LcdPanel::numberTakesAlarmColourOfItsColumn() {
     rig.publish({{3, value}});
     panel.update_panels();
     QCOMPARE(number_colour(panel, 0), colour);
+}
+
+void LcdPanel::defaultNumberColourIsNeitherAlarmNorAlertColour() {
+    DisplayRig rig;
+    rig.columns.set_alarm(3, 1, QStringLiteral("80"));
+    rig.columns.set_alarm(3, 3, QStringLiteral("50"));
+    ldc_panel panel(rig.station);
+    open(panel, rig.file(QStringLiteral("lcd1.xml")));
+    panel.on_link_menu(3 << 8 | 0);
+    QList<QColor> colours;
+    for (double value : {20.0, 60.0, 90.0}) {
+        rig.publish({{3, value}});
+        panel.update_panels();
+        colours << number_colour(panel, 0);
+    }
+    QVERIFY(colours[0] != colours[1]);
+    QVERIFY(colours[0] != colours[2]);
+}
+
+void LcdPanel::storedNumberColourIsKept() {
+    DisplayRig rig;
+    const QString path = rig.file(QStringLiteral("lcd3.xml"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("<!DOCTYPE Config><main><colours lcd=\"#ff0000\"/><lcd index=\"3\"/></main>");
+    file.close();
+    rig.publish({{3, 20.0}});
+    ldc_panel panel(rig.station);
+    open(panel, path);
+    QCOMPARE(number_colour(panel, 0), QColor(255, 0, 0));
+    panel.close();
+    LcdLayout saved;
+    saved.load(path);
+    QCOMPARE(saved.lcd, QColor(255, 0, 0));
 }
 
 void LcdPanel::titlesSwitchHidesTitlesAcrossRelayout() {
@@ -176,7 +266,7 @@ void LcdPanel::closingWritesLayoutFileThatReopensAlike() {
     open(again, path);
     QCOMPARE(cell_count(again), 32);
     QCOMPARE(again.cell(15).column, 7);
-    QTRY_COMPARE(again.cell(0).title_label()->text(), QStringLiteral("Record"));  // after the first tick
+    QCOMPARE(again.cell(0).title_label()->text(), QStringLiteral("Record"));
     QVERIFY(grab_colours(again, QStringLiteral("lcd_8x4.png")) > 2);
 }
 

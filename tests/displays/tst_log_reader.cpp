@@ -1,10 +1,12 @@
-// Reading a CSV log into plot points: data lines, block markers between logging runs, both date
-// forms, and the incremental reader giving exactly what a full read of the file gives.
+// Reading a CSV log into plot points: record lines of every date form, values not measured and
+// the breaks between logging runs as gaps, and the incremental reader giving exactly what a full
+// read of the file gives.
 
 #include <QDateTime>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <limits>
 
 #include "displays/log_file_reader.h"
 #include "displays/log_points.h"
@@ -13,6 +15,7 @@
 namespace {
 
 const QByteArray kHeader = "Record,Date,Time,temp,rh,\n";
+constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
 
 // Local time of a date and time, as the log means it.
 double at(int y, int mo, int d, int h, int mi, int s) {
@@ -57,30 +60,36 @@ LogPoints full_read(const QString& path, int column, int kept = LogPoints::kDefa
 class LogReader : public QObject {
     Q_OBJECT
   private slots:
-    void logTimeCountsFromLocalMidnight_data();
-    void logTimeCountsFromLocalMidnight();
-    void headerThenDataGivesMarkerAtFirstRecord();
-    void restartEndsRunAndCurrentLogShowsOnlyNewestRun();
-    void shortLinesAreSkippedAndMissingValueReadsZero();
-    void noLogFileShowsSinglePointAtOneOne();
+    void logTimeReadsBothDateFormsFromLocalMidnight_data();
+    void logTimeReadsBothDateFormsFromLocalMidnight();
+    void recordLineGivesOnePointWithoutMarker_data();
+    void recordLineGivesOnePointWithoutMarker();
+    void restartIsAGapAndCurrentLogShowsOnlyNewestRun();
+    void noLogFileShowsNoPoints();
     void currentLogShowsAtMost1001NewestPoints();
     void incrementalReadingEqualsFullRead_data();
     void incrementalReadingEqualsFullRead();
     void keptWindowHoldsNewestPointsLikeAFullRead();
 };
 
-void LogReader::logTimeCountsFromLocalMidnight_data() {
+void LogReader::logTimeReadsBothDateFormsFromLocalMidnight_data() {
     QTest::addColumn<QString>("time");
     QTest::addColumn<QString>("date");
     QTest::addColumn<double>("seconds");
-    QTest::newRow("day month year") << " 16:14:34"
-                                    << "7 Dec 2026" << at(2026, 12, 7, 16, 14, 34);
+    QTest::newRow("day first") << " 16:14:34"
+                               << "7 Dec 2026" << at(2026, 12, 7, 16, 14, 34);
     QTest::newRow("midnight") << "0:00:00"
                               << "7 Dec 2026" << at(2026, 12, 7, 0, 0, 0);
-    QTest::newRow("year first") << "9:05:01"
-                                << "2013-05-7" << at(2013, 5, 7, 9, 5, 1);
-    QTest::newRow("year first needs 201") << "9:05:01"
-                                          << "2026-05-07" << 0.0;
+    QTest::newRow("year first 2013, one-digit day") << "9:05:01"
+                                                    << "2013-05-7" << at(2013, 5, 7, 9, 5, 1);
+    QTest::newRow("year first 2026") << "00:20:00"
+                                     << "2026-12-01" << at(2026, 12, 1, 0, 20, 0);
+    QTest::newRow("year first 2099") << "23:59:59"
+                                     << "2099-06-30" << at(2099, 6, 30, 23, 59, 59);
+    QTest::newRow("date and time in the date field") << "4.5"
+                                                     << "2026-12-01 00:20:00" << at(2026, 12, 1, 0, 20, 0);
+    QTest::newRow("no such day") << "9:05:01"
+                                 << "2026-02-30" << 0.0;
     QTest::newRow("header field") << "Time"
                                   << "Date" << 0.0;
     QTest::newRow("hour 24") << "24:00:00"
@@ -89,67 +98,82 @@ void LogReader::logTimeCountsFromLocalMidnight_data() {
                              << "" << 0.0;
 }
 
-void LogReader::logTimeCountsFromLocalMidnight() {
+void LogReader::logTimeReadsBothDateFormsFromLocalMidnight() {
     QFETCH(QString, time);
     QFETCH(QString, date);
     QFETCH(double, seconds);
     QCOMPARE(double(log_time_value(time, date)), seconds);
 }
 
-void LogReader::headerThenDataGivesMarkerAtFirstRecord() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("log.csv"));
-    write_file(path, kHeader + record(0, 1, 1.25) + record(1, 2, -3.5));
-    const double t1 = at(2026, 12, 7, 16, 1, 0), t2 = at(2026, 12, 7, 16, 2, 0);
-    QCOMPARE(describe(full_read(path, 3)),
-             QStringList({point("HDR", t1, 0), point(" 16:01:00", t1, 1.25), point(" 16:02:00", t2, -3.5)}));
-    QCOMPARE(describe(full_read(path, 4)).last(), point(" 16:02:00", t2, 55));
+void LogReader::recordLineGivesOnePointWithoutMarker_data() {
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<double>("x");
+    QTest::addColumn<double>("y");
+    const QByteArray cycle = "3,7 Dec 2026, 16:14:34,1.250000,nan,0.500000\n";
+    const QString cycle_time = QStringLiteral(" 16:14:34");
+    const double at_cycle = at(2026, 12, 7, 16, 14, 34);
+    QTest::newRow("cycle record") << cycle << 3 << cycle_time << at_cycle << 1.25;
+    QTest::newRow("nan, not measured") << cycle << 4 << cycle_time << at_cycle << kNan;
+    QTest::newRow("older padded nan")
+        << QByteArray("3,7 Dec 2026, 16:14:34,  nan\n") << 3 << cycle_time << at_cycle << kNan;
+    QTest::newRow("not a number") << QByteArray("3,7 Dec 2026, 16:14:34,ERR\n") << 3 << cycle_time << at_cycle
+                                  << kNan;
+    QTest::newRow("line without the column")
+        << QByteArray("3,7 Dec 2026, 16:14:34\n") << 3 << cycle_time << at_cycle << kNan;
+    QTest::newRow("field ends at NUL")
+        << QByteArray("3,7 Dec 2026, 16:14:34,7.5\0garbage,1\n", 37) << 3 << cycle_time << at_cycle << 7.5;
+    QTest::newRow("downloaded, 2026")
+        << QByteArray("5,2026-12-01,00:20:00,4.5\n") << 3 << "00:20:00" << at(2026, 12, 1, 0, 20, 0) << 4.5;
+    QTest::newRow("imported, 2099") << QByteArray("5,2099-06-30,23:59:59,-1.5\n") << 3 << "23:59:59"
+                                    << at(2099, 6, 30, 23, 59, 59) << -1.5;
+    QTest::newRow("older download, date-time field")
+        << QByteArray("5,2026-12-01 00:20:00,x,4.5\n") << 3 << "00:20:00" << at(2026, 12, 1, 0, 20, 0) << 4.5;
 }
 
-void LogReader::restartEndsRunAndCurrentLogShowsOnlyNewestRun() {
+void LogReader::recordLineGivesOnePointWithoutMarker() {
+    QFETCH(QByteArray, line);
+    QFETCH(int, column);
+    QFETCH(QString, label);
+    QFETCH(double, x);
+    QFETCH(double, y);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("log.csv"));
-    // Two starts without a record between them mark nothing for the empty run.
+    write_file(path, kHeader + line);
+    QCOMPARE(describe(full_read(path, column)), QStringList({point(label, x, y)}));
+}
+
+void LogReader::restartIsAGapAndCurrentLogShowsOnlyNewestRun() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("log.csv"));
+    // Two starts without a record between them make one gap, not two.
     write_file(path, kHeader + record(0, 1, 1) + record(1, 2, 2) + kHeader + kHeader + record(0, 5, 5) +
                          record(1, 6, 6));
     const LogPoints points = full_read(path, 3);
-    const double t2 = at(2026, 12, 7, 16, 2, 0), t5 = at(2026, 12, 7, 16, 5, 0);
-    QCOMPARE(describe(points).mid(3, 2), QStringList({point("HDR", t2, 0), point("HDR", t5, 0)}));
-    QCOMPARE(points.size(), 7);
+    const double t1 = at(2026, 12, 7, 16, 1, 0), t2 = at(2026, 12, 7, 16, 2, 0);
+    const double t5 = at(2026, 12, 7, 16, 5, 0), t6 = at(2026, 12, 7, 16, 6, 0);
+    QCOMPARE(describe(points),
+             QStringList({point(" 16:01:00", t1, 1), point(" 16:02:00", t2, 2), point("", t2, kNan),
+                          point(" 16:05:00", t5, 5), point(" 16:06:00", t6, 6)}));
+    QVERIFY(points.is_run_break(2));
 
     const ShownPoints current = select_window(points, 0);
     QCOMPARE(current.labels, QStringList({" 16:05:00", " 16:06:00"}));
-    QCOMPARE(select_window(points, 1000).x.size(), 7);
-    QCOMPARE(select_window(points, 3).labels.first(), QStringLiteral("HDR"));
+    QCOMPARE(select_window(points, 1000).x.size(), 5);
+    QVERIFY(std::isnan(select_window(points, 3).y.first()));
 }
 
-void LogReader::shortLinesAreSkippedAndMissingValueReadsZero() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("log.csv"));
-    QByteArray bytes = kHeader + "0,7 Dec 2026\n";  // two fields: skipped, not even a header
-    bytes += "1,7 Dec 2026, 16:01:00\n";            // as many fields as the column: value 0
-    bytes += "2,2013-05-7, 16:02:00,4.5\n";
-    bytes += QByteArray("3,7 Dec 2026, 16:03:00,7.5\0garbage,1\n", 37);  // a field ends at NUL
-    write_file(path, bytes);
-    const LogPoints points = full_read(path, 3);
-    QCOMPARE(describe(points), QStringList({point("HDR", at(2026, 12, 7, 16, 1, 0), 0),
-                                            point(" 16:01:00", at(2026, 12, 7, 16, 1, 0), 0),
-                                            point(" 16:02:00", at(2013, 5, 7, 16, 2, 0), 4.5),
-                                            point(" 16:03:00", at(2026, 12, 7, 16, 3, 0), 7.5)}));
-}
-
-void LogReader::noLogFileShowsSinglePointAtOneOne() {
+void LogReader::noLogFileShowsNoPoints() {
     QTemporaryDir dir;
     const LogPoints points = full_read(dir.filePath(QStringLiteral("none.csv")), 3);
     QVERIFY(points.empty());
-    const ShownPoints shown = select_window(points, 1000);
-    QCOMPARE(shown.x, QVector<double>({1.0}));
-    QCOMPARE(shown.y, QVector<double>({1.0}));
+    QVERIFY(select_window(points, 1000).x.isEmpty());
 }
 
 void LogReader::currentLogShowsAtMost1001NewestPoints() {
     LogPoints points;
-    points.append(LogPoints::marker_label(), 1, 0);
+    points.append_run_break(1);
     for (int i = 0; i < 1500; ++i) points.append(QStringLiteral("t"), 2 + i, i);
     const ShownPoints shown = select_window(points, 0);
     QCOMPARE(shown.x.size(), 1001);
