@@ -1,7 +1,6 @@
 #include "core/core_config.h"
 
 #include <QDomDocument>
-#include <QFile>
 #include <QSaveFile>
 
 #include "core/start_element_reader.h"
@@ -116,16 +115,22 @@ QDomDocument build_document(const CoreSettings& settings, const DeviceList& devi
 
 }  // namespace
 
-void read_core_config(const QString& path, CoreSettings& settings, DeviceList& devices) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return;
-    read_core_config_text(file.read(kMaxConfigBytes), settings, devices);
+QString read_core_config(const QString& path, CoreSettings& settings, DeviceList& devices) {
+    CoreConfigReader handler(settings, devices);
+    // A fault stops the parse; what was read before it stays.
+    return read_settings_file(path, handler, kMaxConfigBytes)
+        .said(
+            QStringLiteral("the default settings (port %1, logging interval %2 s, log file \"%3\", mode %4) "
+                           "and no devices")
+                .arg(CoreSettings::kDefaultPort)
+                .arg(CoreSettings::kDefaultInterval)
+                .arg(CoreSettings().filename)
+                .arg(CoreSettings().comm_mode));
 }
 
 void read_core_config_text(const QByteArray& xml, CoreSettings& settings, DeviceList& devices) {
     if (xml.isEmpty()) return;
     CoreConfigReader handler(settings, devices);
-    // A fault stops the parse; what was read before it stays.
     StartElementReader(handler).read(xml);
 }
 

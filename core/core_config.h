@@ -18,8 +18,9 @@ struct CoreSettings {
 // Reads config.xml (DOCTYPE CoreConfig, root main): the config element sets what it names, each
 // device element restores identification, definition name, scanned flag and start column of the
 // slot with its address. A missing file leaves everything; a fault stops the parse, keeping what
-// came before it.
-void read_core_config(const QString& path, CoreSettings& settings, DeviceList& devices);
+// came before it. Returns the console line for a file that is there but could not be read whole
+// (not a regular file, unreadable, a fault), naming the defaults used; empty otherwise.
+QString read_core_config(const QString& path, CoreSettings& settings, DeviceList& devices);
 void read_core_config_text(const QByteArray& xml, CoreSettings& settings, DeviceList& devices);
 
 // Writes the whole file. Returns 0, or -1 when it cannot be written.

@@ -316,7 +316,8 @@ void sdi12_core::set_settings(const CoreSettings& settings) {
 
 void sdi12_core::read_core_config() {
     CoreSettings s = settings();
-    ::read_core_config(root_ + QStringLiteral("Config/config.xml"), s, devices_);
+    const QString said = ::read_core_config(root_ + QStringLiteral("Config/config.xml"), s, devices_);
+    if (!said.isEmpty()) print(said);
     if (s.interval <= 0) {
         print(QStringLiteral("Logging interval %1 s in config.xml is not valid: using %2 s")
                   .arg(s.interval)

@@ -50,7 +50,9 @@ void Station::create_folders() {
 
 void Station::load_variable_list() {
     columns_.reset_columns(ColumnList::kDefaultCount);
-    read_varlist(columns_, path(QStringLiteral("varlist.xml"), kFolderConfig));
+    QString said;
+    read_varlist(columns_, path(QStringLiteral("varlist.xml"), kFolderConfig), &said);
+    if (!said.isEmpty()) core_->print(said);
 }
 
 void Station::load_core_settings() {
@@ -76,7 +78,8 @@ bool Station::refuse_unsafe_definition(int slot) {
 
 void Station::load_device_definitions() {
     for (int slot = 0; slot < DeviceList::kSlots; ++slot) refuse_unsafe_definition(slot);
-    parse_dev_cfg::load_all(devices_, path(QString(), kFolderDevices));
+    for (const QString& said : parse_dev_cfg::load_all(devices_, path(QString(), kFolderDevices)))
+        core_->print(said);
     core_->rebuild_scripts();
 }
 

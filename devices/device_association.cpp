@@ -6,6 +6,11 @@
 namespace device_association {
 namespace {
 
+// devassoc.xml lists a few dozen definitions; a file far larger is not one.
+constexpr qint64 kMaxAssociationBytes = 4 * 1024 * 1024;
+
+// The content handler of devassoc.xml: each `assoc`, wherever it stands, is one entry.
+// Thread: the reader's.
 class AssocReader final : public StartElementHandler {
   public:
     explicit AssocReader(std::vector<assoc_entry>& entries) : entries_(entries) {}
@@ -27,6 +32,13 @@ std::vector<assoc_entry> read(const QByteArray& xml) {
     AssocReader handler(entries);
     StartElementReader(handler).read(xml);
     return entries;
+}
+
+QString read_file(const QString& path, std::vector<assoc_entry>& entries) {
+    entries.clear();
+    AssocReader handler(entries);
+    return read_settings_file(path, handler, kMaxAssociationBytes)
+        .said(QStringLiteral("no association entries"));
 }
 
 std::vector<assoc_entry> fitting(const std::vector<assoc_entry>& all, const QString& identification) {

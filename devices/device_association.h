@@ -18,6 +18,9 @@ namespace device_association {
 // Every `assoc` element, wherever it stands, in file order. A malformed file gives the entries
 // before the fault.
 std::vector<assoc_entry> read(const QByteArray& xml);
+// The same from the file at `path` into `entries`. Returns the console line for a file that is
+// there but could not be read whole; empty when it was read or does not exist.
+QString read_file(const QString& path, std::vector<assoc_entry>& entries);
 
 // The entries that fit an identification: empty id, or id found in it (case-sensitive).
 std::vector<assoc_entry> fitting(const std::vector<assoc_entry>& all, const QString& identification);

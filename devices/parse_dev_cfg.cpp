@@ -1,6 +1,5 @@
 #include "devices/parse_dev_cfg.h"
 
-#include <QFile>
 #include <array>
 
 #include "core/start_element_reader.h"
@@ -24,17 +23,11 @@ void clear_loaded_lists(idev& dev) {
     dev.log_entries.clear();
 }
 
-QByteArray read_definition_file(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    return file.read(kMaxDefinitionBytes);
-}
-
 // Parses into `dev` whose lists were already emptied.
 void parse_into(idev& dev, const QByteArray& xml) {
     if (xml.isEmpty()) return;
     parse_dev_cfg handler(&dev);
-    // Elements before a fault have already been handled; the fault itself is not reported.
+    // Elements before a fault have already been handled and stay.
     StartElementReader(handler).read(xml);
 }
 
@@ -97,9 +90,13 @@ void parse_dev_cfg::read_log(const ElementAttributes& attributes) {
     dev_->log_entries.push_back(entry);
 }
 
-void parse_dev_cfg::load(idev& dev, const QString& devices_folder) {
+QString parse_dev_cfg::load(idev& dev, const QString& devices_folder) {
     clear_loaded_lists(dev);
-    parse_into(dev, read_definition_file(devices_folder + dev.definition));
+    parse_dev_cfg handler(&dev);
+    // Elements before a fault have already been handled and stay.
+    const QString said = read_settings_file(devices_folder + dev.definition, handler, kMaxDefinitionBytes)
+                             .said(QStringLiteral("no options and no logging entries"));
+    return said.isEmpty() ? said : QStringLiteral("Address %1: %2").arg(dev.address, said);
 }
 
 void parse_dev_cfg::load_from_text(idev& dev, const QByteArray& xml) {
@@ -107,13 +104,15 @@ void parse_dev_cfg::load_from_text(idev& dev, const QByteArray& xml) {
     parse_into(dev, xml);
 }
 
-void parse_dev_cfg::load_all(DeviceList& devices, const QString& devices_folder) {
+QStringList parse_dev_cfg::load_all(DeviceList& devices, const QString& devices_folder) {
     // The core may read the slots meanwhile: files are read into a copy, outside the lock.
     std::array<idev, DeviceList::kSlots> loaded = devices.snapshot();
     std::array<bool, DeviceList::kSlots> done{};
+    QStringList said;
     for (int i = 0; i < DeviceList::kSlots; ++i) {
         if (loaded[i].definition.isEmpty()) continue;
-        load(loaded[i], devices_folder);
+        const QString problem = load(loaded[i], devices_folder);
+        if (!problem.isEmpty()) said << problem;
         done[i] = true;
     }
     devices.update_all([&](std::array<idev, DeviceList::kSlots>& shared) {
@@ -121,12 +120,14 @@ void parse_dev_cfg::load_all(DeviceList& devices, const QString& devices_folder)
             if (done[i]) publish(shared[i], loaded[i]);
         }
     });
+    return said;
 }
 
-void parse_dev_cfg::load_slot(DeviceList& devices, int i, const QString& devices_folder) {
-    if (i < 0 || i >= DeviceList::kSlots) return;
+QString parse_dev_cfg::load_slot(DeviceList& devices, int i, const QString& devices_folder) {
+    if (i < 0 || i >= DeviceList::kSlots) return QString();
     idev loaded = devices.slot(i);
-    if (loaded.definition.isEmpty()) return;
-    load(loaded, devices_folder);
+    if (loaded.definition.isEmpty()) return QString();
+    const QString said = load(loaded, devices_folder);
     devices.update(i, [&](idev& shared) { publish(shared, loaded); });
+    return said;
 }

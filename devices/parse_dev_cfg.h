@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include "core/start_element_handler.h"
 #include "devices/idev.h"
@@ -19,15 +20,18 @@ class parse_dev_cfg : public StartElementHandler {
 
     void startElement(const QString& qualified_name, const ElementAttributes& attributes) override;
 
-    // Loads the definition named by dev.definition from `devices_folder` (ends with "/").
-    // A missing or malformed file is not reported; what came before a fault stays.
-    static void load(idev& dev, const QString& devices_folder);
-    // The same from a text already in memory (used by the file load and by the fuzzer).
+    // Loads the definition named by dev.definition from `devices_folder` (ends with "/"); what
+    // came before a fault stays. Returns the console line for a file that is there but could not
+    // be read whole (naming the address); empty when it was read or does not exist.
+    static QString load(idev& dev, const QString& devices_folder);
+    // The same from a text already in memory (the fuzzer and the tests); a fault is not said.
     static void load_from_text(idev& dev, const QByteArray& xml);
-    // Loads every slot whose definition name is not empty, in slot order.
-    static void load_all(DeviceList& devices, const QString& devices_folder);
-    // Loads slot i alone (after an association change); nothing when its definition name is empty.
-    static void load_slot(DeviceList& devices, int i, const QString& devices_folder);
+    // Loads every slot whose definition name is not empty, in slot order. Returns the console
+    // lines of the files that could not be read whole.
+    static QStringList load_all(DeviceList& devices, const QString& devices_folder);
+    // Loads slot i alone (after an association change); nothing when its definition name is
+    // empty. Returns the console line as load() does.
+    static QString load_slot(DeviceList& devices, int i, const QString& devices_folder);
 
   private:
     void read_main(const ElementAttributes& attributes);

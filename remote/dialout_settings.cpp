@@ -1,8 +1,10 @@
 #include "remote/dialout_settings.h"
 
 #include <QDomDocument>
-#include <QFile>
 #include <QSaveFile>
+#include <QStringList>
+#include <utility>
+#include <vector>
 
 #include "core/start_element_handler.h"
 #include "core/start_element_reader.h"
@@ -22,6 +24,7 @@ class DialoutSettingsReader final : public StartElementHandler {
         if (name != QLatin1String("config")) return;
         const auto present = [&](const char* key, QString& text) {
             text = attributes.value(QLatin1String(key));
+            if (!text.isEmpty()) read_keys_ << QLatin1String(key);
             return !text.isEmpty();
         };
         QString text;
@@ -37,6 +40,9 @@ class DialoutSettingsReader final : public StartElementHandler {
         if (present("dial", text)) settings_.dial = text;
     }
 
+    // The attributes that gave a setting.
+    const QStringList& read_keys() const { return read_keys_; }
+
   private:
     static void read_time(const QString& text, QTime& time) {
         const QTime read = QTime::fromString(text, kTimeFormat);
@@ -44,7 +50,39 @@ class DialoutSettingsReader final : public StartElementHandler {
     }
 
     DialoutSettings& settings_;
+    QStringList read_keys_;
 };
+
+// Each setting as the file holds it: attribute name and text, in the file's order.
+std::vector<std::pair<QString, QString>> setting_texts(const DialoutSettings& s) {
+    QString days;
+    for (const bool chosen : s.days) days += chosen ? QLatin1Char('1') : QLatin1Char('0');
+    return {{QStringLiteral("type"), QString::number(s.type)},
+            {QStringLiteral("days"), days},
+            {QStringLiteral("time0"), s.time0.toString(kTimeFormat)},
+            {QStringLiteral("time1"), s.time1.toString(kTimeFormat)},
+            {QStringLiteral("comport"), QString::number(s.comport)},
+            {QStringLiteral("columns"), QString::number(s.columns)},
+            {QStringLiteral("record"), QString::number(s.record)},
+            {QStringLiteral("dial"), s.dial}};
+}
+
+// The settings the file did not give, with the values they keep, in the file's own terms: a
+// garbled file must not move the call without the console saying where to.
+QString settings_not_read(const DialoutSettings& settings, const QStringList& read_keys) {
+    const auto in_use = setting_texts(settings);
+    const auto defaults = setting_texts(DialoutSettings());
+    QStringList kept;
+    bool all_defaults = true;
+    for (std::size_t i = 0; i < in_use.size(); ++i) {
+        if (read_keys.contains(in_use[i].first)) continue;
+        kept << QStringLiteral("%1=\"%2\"").arg(in_use[i].first, in_use[i].second);
+        all_defaults = all_defaults && in_use[i].second == defaults[i].second;
+    }
+    if (kept.isEmpty()) return QString();
+    return (all_defaults ? QStringLiteral("the defaults ") : QStringLiteral("the settings in use ")) +
+           kept.join(QLatin1Char(' '));
+}
 
 }  // namespace
 
@@ -61,10 +99,10 @@ QString columns_refusal(int columns) {
         .arg(DialoutSettings::kMaxColumns);
 }
 
-void read_dialout_settings(const QString& path, DialoutSettings& settings) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return;
-    read_dialout_settings_text(file.read(kMaxFileBytes), settings);
+QString read_dialout_settings(const QString& path, DialoutSettings& settings) {
+    DialoutSettingsReader handler(settings);
+    const SettingsFileRead read = read_settings_file(path, handler, kMaxFileBytes);
+    return read.said(settings_not_read(settings, handler.read_keys()));
 }
 
 void read_dialout_settings_text(const QByteArray& xml, DialoutSettings& settings) {
@@ -77,16 +115,7 @@ QByteArray dialout_settings_text(const DialoutSettings& settings) {
     doc.appendChild(doc.createProcessingInstruction(QStringLiteral("xml"),
                                                     QStringLiteral("version=\"1.0\" encoding=\"UTF-8\"")));
     QDomElement config = doc.createElement(QStringLiteral("config"));
-    QString days;
-    for (const bool chosen : settings.days) days += chosen ? QLatin1Char('1') : QLatin1Char('0');
-    config.setAttribute(QStringLiteral("type"), settings.type);
-    config.setAttribute(QStringLiteral("days"), days);
-    config.setAttribute(QStringLiteral("time0"), settings.time0.toString(kTimeFormat));
-    config.setAttribute(QStringLiteral("time1"), settings.time1.toString(kTimeFormat));
-    config.setAttribute(QStringLiteral("comport"), settings.comport);
-    config.setAttribute(QStringLiteral("columns"), settings.columns);
-    config.setAttribute(QStringLiteral("record"), settings.record);
-    config.setAttribute(QStringLiteral("dial"), settings.dial);
+    for (const auto& [key, text] : setting_texts(settings)) config.setAttribute(key, text);
     doc.appendChild(config);
     return doc.toByteArray(1);
 }

@@ -33,8 +33,10 @@ QString columns_refusal(int columns);
 // Reads gsmdialout.xml: every attribute of `config` that is present and not empty replaces its
 // setting. A missing or unreadable file leaves the settings as they are; numbers that do not
 // read as integers become 0, a time that does not read as hh:mm:ss is kept as it was. The
-// columns setting is taken as it stands (see columns_refusal).
-void read_dialout_settings(const QString& path, DialoutSettings& settings);
+// columns setting is taken as it stands (see columns_refusal). Returns the console line for a
+// file that is there but could not be read whole, naming each setting it did not give with the
+// value kept; empty otherwise.
+QString read_dialout_settings(const QString& path, DialoutSettings& settings);
 void read_dialout_settings_text(const QByteArray& xml, DialoutSettings& settings);
 
 // Writes the whole file (document type Config, one config element, one-space indentation),

@@ -80,7 +80,8 @@ bool remotelogger_core::save_settings() {
 
 void remotelogger_core::read_settings_file() {
     DialoutSettings read = settings();
-    read_dialout_settings(settings_path_, read);
+    const QString said = read_dialout_settings(settings_path_, read);
+    if (!said.isEmpty()) print(said);
     accept_settings(read);
 }
 

@@ -1,7 +1,6 @@
 #include "variables/varlist_file.h"
 
 #include <QDomDocument>
-#include <QFile>
 #include <QSaveFile>
 
 #include "core/start_element_reader.h"
@@ -9,6 +8,9 @@
 #include "variables/parse_vars_cfg.h"
 
 namespace {
+
+// 255 columns of short texts take some 60 KB; a file far larger is not a variable list.
+constexpr qint64 kMaxVarlistBytes = 16 * 1024 * 1024;
 
 bool is_xml_char(ushort u) {
     return u == 0x9 || u == 0xA || u == 0xD || (u >= 0x20 && u < 0xFFFE);
@@ -36,10 +38,13 @@ QString clean(const QString& text) {
 
 }  // namespace
 
-int read_varlist(ColumnList& columns, const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return 0;
-    return read_varlist_data(columns, file.readAll());
+int read_varlist(ColumnList& columns, const QString& path, QString* said) {
+    parse_vars_cfg handler(columns);
+    const QString line = read_settings_file(path, handler, kMaxVarlistBytes)
+                             .said(QStringLiteral("the default column texts (empty names, units, formulas "
+                                                  "and alarm levels)"));
+    if (said) *said = line;
+    return handler.applied_count();
 }
 
 int read_varlist_data(ColumnList& columns, const QByteArray& document) {

@@ -9,10 +9,10 @@ class ColumnList;
 // column with col, name, units, formula, user1, alarm0..alarm3). Values are not stored.
 // The caller passes workspace_path("varlist.xml", kFolderConfig).
 
-// Reads the file into the list (see parse_vars_cfg for the rules). A missing, unreadable or
-// malformed file is not reported: what was applied before the fault stays, the rest is unchanged.
-// Returns the number of elements applied.
-int read_varlist(ColumnList& columns, const QString& path);
+// Reads the file into the list (see parse_vars_cfg for the rules). What was applied before a fault
+// stays, the rest is unchanged. Returns the number of elements applied; `said` (when given) gets
+// the console line for a file that is there but could not be read whole, empty otherwise.
+int read_varlist(ColumnList& columns, const QString& path, QString* said = nullptr);
 // The same from a document in memory.
 int read_varlist_data(ColumnList& columns, const QByteArray& document);
 

@@ -6,6 +6,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include "core/regular_file.h"
 #include "ui_comms_console.h"
 
 namespace {
@@ -94,8 +95,9 @@ void comms_console::show_buffered(bool following) {
 void comms_console::save_buffered() {
     QFile file(file_path_);
     const QByteArray bytes = file_buffer_.toUtf8();
-    if (file.open(QIODevice::WriteOnly | QIODevice::Append) && file.write(bytes) == bytes.size() &&
-        file.flush()) {
+    // A FIFO planted in its place would hold open() until someone read it.
+    const RegularFileOpen opened = open_regular_file(file, QIODevice::WriteOnly | QIODevice::Append);
+    if (opened.opened && file.write(bytes) == bytes.size() && file.flush()) {
         file_buffer_.clear();
         if (file_trouble_said_) say(QStringLiteral("%1 can be written again").arg(file_path_));
         file_trouble_said_ = drop_said_ = false;
@@ -104,7 +106,7 @@ void comms_console::save_buffered() {
     // Kept for the next attempt; the folder may come back (a removable disk, a network share).
     if (!file_trouble_said_) {
         say(QStringLiteral("Cannot write %1 (%2): the console text is kept until it can be")
-                .arg(file_path_, file.errorString()));
+                .arg(file_path_, opened.opened ? file.errorString() : opened.reason));
         file_trouble_said_ = true;
     }
     keep_unsaved_within_bounds();

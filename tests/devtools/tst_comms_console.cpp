@@ -1,5 +1,6 @@
 // The console window in virtual time: when text is shown, how much is kept, what reaches
 // console.txt and when.
+#include <sys/stat.h>
 #include <QDir>
 #include <QFile>
 #include <QScrollBar>
@@ -49,6 +50,7 @@ class CommsConsole : public QObject {
     void consoleFileGetsTheShownTextInChunksTwoSecondsApart();
     void clockSetBackStopsNeitherDisplayNorFile();
     void unwritableFileKeepsTheTextAndSaysSoOnce();
+    void aFifoInPlaceOfTheConsoleFileIsSaidAndNeverWaitedFor();
 };
 
 void CommsConsole::linesArrivingWithinAFlushAppearTogether() {
@@ -158,6 +160,20 @@ void CommsConsole::unwritableFileKeepsTheTextAndSaysSoOnce() {
     QVERIFY(sent.endsWith(saved.mid(saved.indexOf(QLatin1Char('\n')) + 1)));
     rig.tick();
     QCOMPARE(rig.shown().count(QStringLiteral("can be written again")), 1);
+}
+
+void CommsConsole::aFifoInPlaceOfTheConsoleFileIsSaidAndNeverWaitedFor() {
+    ConsoleRig rig;
+    const QString path = rig.dir.path() + QStringLiteral("/LOG/console.txt");
+    QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    rig.lines(0, 1);
+    rig.tick(2001);  // appending would wait in open() for a reader of the FIFO
+    rig.tick();
+    QVERIFY2(rig.shown().contains(QStringLiteral("Cannot write %1 (not a regular file (a FIFO))").arg(path)),
+             qPrintable(rig.shown()));
+    QVERIFY(QFile::remove(path));
+    rig.tick(2001);
+    QCOMPARE(rig.saved(), QByteArray("line 0\r\n"));
 }
 
 QTEST_MAIN(CommsConsole)

@@ -21,6 +21,13 @@ QString trace_of(const QByteArray& document) {
     return trace.seen.join(QLatin1Char(' '));
 }
 
+// Where the reading stopped, as "line:column", or empty when it read to the end.
+QString fault_of(const QByteArray& document) {
+    ElementTrace trace;
+    const XmlFault fault = StartElementReader(trace).read(document);
+    return fault.found() ? QStringLiteral("%1:%2").arg(fault.line).arg(fault.column) : QString();
+}
+
 }  // namespace
 
 class StartElementReaderTest : public QObject {
@@ -30,34 +37,40 @@ class StartElementReaderTest : public QObject {
     void handlerIsToldEachStartElementUntilTheFirstFault_data() {
         QTest::addColumn<QByteArray>("document");
         QTest::addColumn<QString>("trace");
+        QTest::addColumn<QString>("fault");  // line:column, empty when there is none
         QTest::newRow("nesting and root name play no part")
             << QByteArray("<a v=\"1\"><b><c v=\"3\"/></b>text<!-- c --><?pi x?><b v=\"4\"/></a>")
-            << QStringLiteral("a:1 b: c:3 b:4");
+            << QStringLiteral("a:1 b: c:3 b:4") << QString();
         QTest::newRow("a missing attribute reads empty, names count case")
-            << QByteArray("<a V=\"x\"><b v=\"\"/></a>") << QStringLiteral("a: b:");
+            << QByteArray("<a V=\"x\"><b v=\"\"/></a>") << QStringLiteral("a: b:") << QString();
         QTest::newRow("document type and declaration are skipped")
-            << QByteArray("<?xml version=\"1.0\"?>\n<!DOCTYPE Config>\n<a v=\"1\"/>")
-            << QStringLiteral("a:1");
-        QTest::newRow("references decode")
-            << QByteArray("<a v=\"&amp;&lt;&gt;&quot;&apos;&#13;&#x41;\"/>") << QStringLiteral("a:&<>\"'\rA");
+            << QByteArray("<?xml version=\"1.0\"?>\n<!DOCTYPE Config>\n<a v=\"1\"/>") << QStringLiteral("a:1")
+            << QString();
+        QTest::newRow("references decode") << QByteArray("<a v=\"&amp;&lt;&gt;&quot;&apos;&#13;&#x41;\"/>")
+                                           << QStringLiteral("a:&<>\"'\rA") << QString();
         QTest::newRow("entities of the document type expand")
             << QByteArray("<!DOCTYPE a [<!ENTITY e \"x&amp;y\">]><a v=\"&e;&e;\"/>")
-            << QStringLiteral("a:x&yx&y");
+            << QStringLiteral("a:x&yx&y") << QString();
         QTest::newRow("a fault keeps what came before it")
             << QByteArray("<a><b v=\"1\"/><b v=\"2\"/><b v=2/><b v=\"3\"/></a>")
-            << QStringLiteral("a: b:1 b:2");
+            << QStringLiteral("a: b:1 b:2") << QStringLiteral("1:29");
+        QTest::newRow("a fault is placed on its line") << QByteArray("<a>\n<b v=\"1\"/>\n  <b v=2/>\n</a>")
+                                                       << QStringLiteral("a: b:1") << QStringLiteral("3:8");
         QTest::newRow("a cut keeps every complete start tag")
-            << QByteArray("<a><b v=\"1\"/><b v=\"2\"") << QStringLiteral("a: b:1");
+            << QByteArray("<a><b v=\"1\"/><b v=\"2\"") << QStringLiteral("a: b:1") << QStringLiteral("1:21");
         QTest::newRow("a second root element ends the reading")
-            << QByteArray("<a v=\"1\"/><b v=\"2\"/>") << QStringLiteral("a:1");
+            << QByteArray("<a v=\"1\"/><b v=\"2\"/>") << QStringLiteral("a:1") << QStringLiteral("1:20");
         QTest::newRow("an undeclared entity is a fault")
-            << QByteArray("<a><b v=\"1\"/><b v=\"&x;\"/></a>") << QStringLiteral("a: b:1");
-        QTest::newRow("nothing at all") << QByteArray() << QString();
+            << QByteArray("<a><b v=\"1\"/><b v=\"&x;\"/></a>") << QStringLiteral("a: b:1")
+            << QStringLiteral("1:22");
+        QTest::newRow("nothing at all") << QByteArray() << QString() << QStringLiteral("1:0");
     }
     void handlerIsToldEachStartElementUntilTheFirstFault() {
         QFETCH(QByteArray, document);
         QFETCH(QString, trace);
+        QFETCH(QString, fault);
         QCOMPARE(trace_of(document), trace);
+        QCOMPARE(fault_of(document), fault);
     }
 
     void textIsDecodedAsTheDocumentSays_data() {
