@@ -15,9 +15,10 @@ class DownloadTarget;
 class FolderImport;
 
 // The file import worker: in the "File Remote" mode it scans the import directory every 500 ms
-// and imports each new data file's records into the log (see FolderImport). Its settings and
-// progress are fileio.xml (see ImportStore), shared with the Import/Export dialog. The worker
-// never emits a signal itself: console lines and end_of_log() are handed to the object's own
+// and imports the new record lines of its data files into the log (see FolderImport). Its
+// settings are fileio.xml (see ImportStore), shared with the Import/Export dialog; its progress
+// per file is fileio_ledger.txt beside it (see ImportLedger). The worker never emits a signal
+// itself: console lines and end_of_log() (at most five a second) are handed to the object's own
 // thread, which emits them in the worker's order.
 // Thread: the object lives on the thread that made it (the user-interface thread); scans run on
 // its worker thread. set_import_running(), import_running() and store() may be used from any
@@ -25,16 +26,23 @@ class FolderImport;
 class fileio_core : public QThread {
     Q_OBJECT
   public:
+    using PathSource = std::function<QString()>;
+
     // `settings_path` is the full path of fileio.xml, read here; `default_directory` is where
-    // files are imported from while imp_dir is not set. The clock and target outlive the object.
+    // files are imported from while imp_dir is not set; `log_path` gives the path of the log the
+    // target appends to (without it, the log named in config.xml beside fileio.xml). The clock
+    // and target outlive the object.
     fileio_core(Clock& clock, DownloadTarget& target, const QString& settings_path,
-                const QString& default_directory, QObject* parent = nullptr);
+                const QString& default_directory, QObject* parent = nullptr, PathSource log_path = {});
     ~fileio_core() override;
 
     // On: sets the running flag and starts the worker, with the priority of the calling thread,
     // unless it runs. Off: clears the flag; the worker ends after the record it is importing.
     void set_import_running(bool on);
     bool import_running() const;
+    // The worker clears the running flag itself after `records` more records (0: never), so a
+    // run that imports a given number of records ends at exactly that record.
+    void stop_after_records(int records);
 
     // The settings store the Import/Export dialog fills itself from and saves into.
     ImportStore& store() { return store_; }
@@ -63,6 +71,7 @@ class fileio_core : public QThread {
     mutable std::mutex run_mutex_;
     std::condition_variable run_cv_;
     bool running_ = false;
+    int records_left_ = 0;        // stop_after_records(); 0: no limit
     bool worker_active_ = false;  // run() has not decided to end yet
 
     NoticeQueue notices_;

@@ -1,52 +1,77 @@
 #pragma once
 
 #include <QHash>
+#include <QPair>
+#include <QSet>
 #include <QString>
 #include <cstdint>
+#include <limits>
+#include <memory>
+#include <vector>
 
 #include "core/clock.h"
+#include "fileio/import_ledger.h"
 #include "fileio/import_scan.h"
 #include "fileio/import_settings.h"
 
 class ImportServices;
 
-// The import of data files from the watched directory: each scan takes at most one new file and
-// feeds its record lines through the path of a downloaded record (columns, formula pass, the log,
-// end_of_log), one record every 200 ms. A file is taken only once its size and time have stayed
-// the same for a whole scan interval, so a file still being written is not read half; it counts
-// as imported only once it was read, and one that cannot be opened is tried three times, then
-// said on the console and passed over.
+// The import of data files from the watched folder: each scan continues every file that has
+// grown or changed since it was last read, the oldest first, and feeds its whole record lines
+// (ending in a line end) through the path of a downloaded record (columns, formula pass, the
+// log), as fast as the log takes them. How far each file is imported is kept per file in the
+// ledger (see ImportLedger): a file that grows is continued where it stopped, a renamed file is
+// the same file, one that shrank or whose first bytes changed is a new file. A record counts as
+// imported only once its line is in the log, so the import pauses while the log cannot be
+// written. Only regular files are read; names of uploads in progress wait until renamed. The
+// windows are told at most five times a second, and when a file's import ends.
 // Thread: the import's worker thread (tests run it on theirs).
 class FolderImport {
   public:
     static constexpr int kScanIntervalMs = 500;
-    static constexpr int kRecordPauseMs = 200;
-    static constexpr int kMaxLines = 10000;
+    static constexpr int kNoticeIntervalMs = 200;
     static constexpr int kMaxLineBytes = 9999;  // the line end included
     static constexpr int kRecordColumns = 40;
-    static constexpr int kOpenTries = 3;
+    static constexpr std::int64_t kMinFileBytes = 5;  // a smaller new file holds no record yet
+    static constexpr std::int64_t kChunkBytes = 1 << 20;
+    static constexpr std::int64_t kCompactJournalBytes = 1 << 20;
 
-    FolderImport(Clock& clock, ImportServices& services) : clock_(clock), services_(services) {}
+    FolderImport(Clock& clock, ImportServices& services);
+    ~FolderImport();
 
-    // One scan of the directory. Returns the number of records imported.
+    // One scan of the folder. Returns the number of records imported.
     int scan();
 
   private:
-    struct Seen {
-        FolderEntry entry;
-        std::int64_t since_ms = 0;  // tick at which it was first seen like this
+    struct Work {
+        FolderEntry file;
+        LedgerEntry progress;
+        int order = 0;  // place in the listing
     };
+    enum class End { kDone, kStopped, kPaused };
 
-    // Remembers since when each file still to import has looked as it does now.
-    void watch(const std::vector<FolderEntry>& entries, const ImportSettings& settings);
-    // Whether `entry` has looked the same for a whole scan interval.
-    bool settled(const FolderEntry& entry) const;
-    // Reads the file from line `skip` on. Returns the records imported, or -1 when it cannot be
-    // opened; `stopped` tells whether the running flag ended it early, `lines` how far it got.
-    int import_file(const FolderEntry& entry, int skip, int& lines, bool& stopped);
+    // Reads the ledger at the first scan; without one, files that an earlier version of the
+    // import took (by proc_time) count as imported.
+    void open_ledger(const ImportSettings& settings, const QString& folder,
+                     const std::vector<FolderEntry>& files);
+    // Imports what `work` has that was not imported yet. Returns the records imported.
+    int import_file(Work& work, End& end);
+    // A record is appended: its progress first announced, then the line written.
+    bool append_record(const Work& work, std::int64_t from, std::int64_t to, std::int64_t lines);
+    void pause(const QString& text);
+    void tell_windows(bool now);
+    std::int64_t log_size() const;
+    void say_once(const QString& name, const QString& text);
 
     Clock& clock_;
     ImportServices& services_;
-    QHash<QString, Seen> seen_;
-    QHash<QString, int> failed_tries_;
+    std::unique_ptr<ImportLedger> ledger_;
+    QString log_path_;  // as the scan began
+    // Files read to their end (or their last whole line): size and time then. Read again only
+    // once either changes.
+    QHash<QByteArray, QPair<std::int64_t, std::int64_t>> read_to_end_;
+    QSet<QString> said_;  // names already said to be no regular file or unreadable
+    bool paused_ = false;
+    bool unshown_ = false;  // records the windows were not told of yet
+    std::int64_t last_notice_ms_ = std::numeric_limits<std::int64_t>::min() / 2;  // the first record is shown
 };

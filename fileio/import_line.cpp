@@ -19,7 +19,15 @@ bool parse_import_line(const QByteArray& line, DownloadedRecord& record) {
     const int number = fields.at(0).toInt(&ok, 10);
     if (!ok || number < kLowestRecord || number > kHighestRecord) return false;
     record = DownloadedRecord::from_fields(fields);
-    // A field 1 that is no date-time is the date alone (the time then stands in field 2).
-    if (record.date.isNull() && fields.size() > 1) record.date = fields.at(1);
     return true;
+}
+
+bool has_control_characters(const char* begin, const char* end) {
+    if (end > begin && end[-1] == '\n') --end;
+    if (end > begin && end[-1] == '\r') --end;
+    for (const char* p = begin; p < end; ++p) {
+        const auto c = static_cast<unsigned char>(*p);
+        if ((c < 0x20 && c != '\t') || c == 0x7F) return true;
+    }
+    return false;
 }

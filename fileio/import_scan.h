@@ -1,32 +1,33 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <cstdint>
 #include <vector>
 
-struct ImportSettings;
+// What a name of the import folder is, seen without following links.
+enum class EntryKind { kRegular, kDirectory, kSymlink, kOther };
 
-// A file of the import directory as one scan saw it.
+// A name of the import folder as one scan saw it.
 struct FolderEntry {
     QString name;
     QString path;  // absolute
+    EntryKind kind = EntryKind::kOther;
     std::int64_t size = 0;
     std::int64_t mtime = 0;  // seconds since the epoch
-
-    bool operator==(const FolderEntry& o) const {
-        return name == o.name && size == o.size && mtime == o.mtime;
-    }
+    // What stays the same while a file is renamed: device and inode ("2049:131077"); the name
+    // where the system has no inodes.
+    QByteArray id;
 };
 
-// The files of `directory`, sorted by name ignoring case; hidden files and folders are not
-// listed. A missing directory lists nothing.
+// The names of `directory`, sorted by name ignoring case, each described by lstat: links are
+// never followed. "." and ".." are not listed. A missing directory lists nothing.
 std::vector<FolderEntry> list_import_folder(const QString& directory);
 
-// Whether an entry may be an import file at all: a name longer than 2 characters that contains
-// `filter` (case counts; an empty filter matches every name) and more than 4 bytes.
-bool is_import_candidate(const FolderEntry& entry, const QString& filter);
+// Whether a name says that the file is still being uploaded or written (an upload tool's or an
+// editor's temporary name): it waits until it is renamed.
+bool is_upload_in_progress(const QString& name);
 
-// The index of the file the import takes next, or -1: of the candidates not yet imported the one
-// modified first, of several modified in the same second the first in list order. Taking the
-// oldest first means proc_time never passes over a file still waiting. Pure.
-int next_import_file(const std::vector<FolderEntry>& entries, const ImportSettings& settings);
+// Whether a regular file may be an import file: a name longer than 2 characters that contains
+// `filter` (case counts; an empty filter matches every name) and is no upload in progress.
+bool is_import_name(const QString& name, const QString& filter);

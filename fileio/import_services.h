@@ -7,20 +7,23 @@
 
 class DownloadTarget;
 
-// What the folder import may use of its owner: the settings and the progress kept in fileio.xml,
-// the running flag, the console, the record announcement and where records go.
+// What the folder import may use of its owner: the settings kept in fileio.xml, where its
+// progress is kept, the log it appends to, the running flag, the console, the windows and where
+// records go.
 // Thread: called on the import's worker thread (or the test's); implementations are thread-safe.
 class ImportServices {
   public:
     virtual ~ImportServices() = default;
     virtual ImportSettings settings() const = 0;
-    // The file `name` of `mtime` is imported (or passed over): proc_time and proc_names follow it,
-    // fileio.xml is written.
-    virtual void mark_imported(const QString& name, std::int64_t mtime) = 0;
-    // The import of that file stopped after `lines` lines; the next import goes on from there.
-    virtual void mark_part(const QString& name, std::int64_t mtime, int lines) = 0;
+    // The file that keeps the progress per file (see ImportLedger).
+    virtual QString ledger_path() const = 0;
+    // The log file records are appended to now; empty when it is not known.
+    virtual QString log_path() const = 0;
     virtual bool running() const = 0;
     virtual void print(const QString& text) = 0;
-    virtual void record_added() = 0;
+    // One record is in the log.
+    virtual void record_imported() = 0;
+    // The windows are told that records were added (at most a few times a second).
+    virtual void records_added() = 0;
     virtual DownloadTarget& target() = 0;
 };

@@ -39,17 +39,6 @@ ImportSettings ImportSettings::from(const Kgenparse& store, const QString& defau
     return s;
 }
 
-void ImportSettings::store_progress(Kgenparse& store, std::int64_t proc_time, const QStringList& proc_names) {
-    store.set(kProcTime, QString::number(proc_time));
-    store.set(kProcNames, proc_names.join(kNameSeparator));
-    if (store.contains(kProcPart)) store.set(kProcPart, QString());
-}
-
-void ImportSettings::store_part(Kgenparse& store, const QString& name, std::int64_t mtime, int lines) {
-    store.set(kProcPart,
-              QString::number(lines) + kNameSeparator + QString::number(mtime) + kNameSeparator + name);
-}
-
 int ImportSettings::lines_done(const QString& name, std::int64_t mtime) const {
     return name == part_name && mtime == part_mtime ? part_lines : 0;
 }

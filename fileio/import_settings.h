@@ -6,10 +6,11 @@
 
 class Kgenparse;
 
-// The import's settings as kept in fileio.xml, and its progress: the modification time of the
-// newest file imported so far (`proc_time`, seconds since the epoch) and the names of the files
-// imported with exactly that time (`proc_names`), so that a second file of the same second is
-// still new. Plain data, copied between threads.
+// The import's settings as kept in fileio.xml, and the progress an earlier version kept there:
+// the modification time of the newest file imported so far (`proc_time`, seconds since the
+// epoch), the names of the files imported with exactly that time (`proc_names`) and the lines
+// read of a file it was stopped in (`proc_part`). The progress is read once, when the per-file
+// ledger does not exist yet (see FolderImport). Plain data, copied between threads.
 struct ImportSettings {
     // Names in fileio.xml.
     static const QString kDirectory, kFilter, kEnabled, kProcTime, kProcNames, kProcPart, kExportDirectory,
@@ -30,12 +31,7 @@ struct ImportSettings {
 
     // Reads the store; an absent or empty directory is `default_directory`.
     static ImportSettings from(const Kgenparse& store, const QString& default_directory);
-    // Writes the progress into the store; the file stopped part way is done with.
-    static void store_progress(Kgenparse& store, std::int64_t proc_time, const QStringList& proc_names);
-    // Writes how far the import of a file got before it was stopped.
-    static void store_part(Kgenparse& store, const QString& name, std::int64_t mtime, int lines);
-
-    // Whether a file of `mtime` called `name` has not been imported yet.
+    // Whether a file of `mtime` called `name` was not imported by proc_time's rule.
     bool is_new(const QString& name, std::int64_t mtime) const;
     // Lines of that file already imported by an import that was stopped (0 for a new file).
     int lines_done(const QString& name, std::int64_t mtime) const;

@@ -9,8 +9,8 @@
 #include "fileio/import_settings.h"
 #include "fileio/kgenparse.h"
 
-// The import's settings store, fileio.xml, behind a lock: the worker reads the settings and
-// records its progress while the Import/Export dialog reads and writes the same names.
+// The import's settings store, fileio.xml, behind a lock: the worker reads the settings while
+// the Import/Export dialog reads and writes the same names.
 // Thread: any.
 class ImportStore {
   public:
@@ -24,9 +24,6 @@ class ImportStore {
 
     // Each returns 0, or -1 when fileio.xml could not be written (the store holds the change).
     int set_values(const std::vector<std::pair<QString, QString>>& values);
-    // `name` of `mtime` is done: proc_time moves on to it, or it joins the names of proc_time.
-    int mark_imported(const QString& name, std::int64_t mtime);
-    int mark_part(const QString& name, std::int64_t mtime, int lines);
 
   private:
     const QString default_directory_;

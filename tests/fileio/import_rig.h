@@ -13,8 +13,8 @@
 #include "remote/core_download_target.h"
 
 // The folder import over a temporary workspace in virtual time: a real acquisition core writes
-// the log, fileio.xml keeps the progress, the import folder is Import/ in the workspace. Scans
-// run on the test's thread; the running flag is the rig's.
+// the log, fileio.xml keeps the settings and fileio_ledger.txt the progress, the import folder is
+// Import/ in the workspace. Scans run on the test's thread; the running flag is the rig's.
 struct ImportRig final : ImportServices {
     static constexpr std::int64_t kBase = 1796637600;  // 2026-12-07 10:00:00 UTC
 
@@ -62,19 +62,17 @@ struct ImportRig final : ImportServices {
         return numbers;
     }
 
+    QString ledger_path() const override { return acq.root + QStringLiteral("Config/fileio_ledger.txt"); }
+    QString log_path() const override { return acq.core->log_file_path(); }
     ImportSettings settings() const override { return store->settings(); }
-    void mark_imported(const QString& name, std::int64_t mtime) override {
-        store->mark_imported(name, mtime);
-    }
-    void mark_part(const QString& name, std::int64_t mtime, int lines) override {
-        store->mark_part(name, mtime, lines);
-    }
     bool running() const override { return running_flag; }
     void print(const QString& text) override { console << text; }
-    void record_added() override {
-        ++records_added;
-        if (records_added == stop_after) running_flag = false;
+    void record_imported() override {
+        ++records_imported;
+        if (records_imported == stop_after) running_flag = false;
+        acq.clock.advance(ms_per_record);
     }
+    void records_added() override { ++notices; }
     DownloadTarget& target() override { return target_; }
 
     CoreRig acq;
@@ -82,7 +80,9 @@ struct ImportRig final : ImportServices {
     std::unique_ptr<ImportStore> store;
     std::unique_ptr<FolderImport> import;
     bool running_flag = true;
-    int stop_after = -1;  // the record after which the flag is cleared
-    int records_added = 0;
+    int stop_after = -1;    // the record after which the flag is cleared
+    int ms_per_record = 0;  // virtual time each record takes
+    int records_imported = 0;
+    int notices = 0;  // the windows told
     QStringList console;
 };

@@ -1,77 +1,41 @@
 // veld-logger in the "File Remote" mode as a user runs it: files dropped into the import folder of
-// a workspace, the program run with --cycles, the log read back.
-#include <QProcess>
+// a workspace, the program run and ended, the log read back.
 #include <QtTest>
 
-namespace {
-
-struct Workspace {
-    Workspace() {
-        root = home.path() + QStringLiteral("/Documents/Veld/");
-        for (const char* sub : {"Config", "Devices", "LOG", "Import"})
-            QDir().mkpath(root + QLatin1String(sub));
-        write(
-            QStringLiteral("Config/config.xml"),
-            "<!DOCTYPE CoreConfig>\n<main>\n <config PortNo=\"2\" LogInterval=\"60\" Filename=\"field.csv\" "
-            "CommMode=\"3\"/>\n</main>\n");
-        write(QStringLiteral("Config/varlist.xml"),
-              "<!DOCTYPE Config>\n<config>\n <var col=\"D\" name=\"Air\"/>\n"
-              " <var col=\"E\" name=\"AirF\" formula=\"=D*2+1\"/>\n</config>\n");
-        write(QStringLiteral("Config/fileio.xml"),
-              "<!DOCTYPE Config>\n<main>\n <config name=\"imp_en\" type=\"string\" value=\"1\"/>\n</main>\n");
-    }
-    void write(const QString& name, const QByteArray& text) {
-        QFile f(root + name);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(text);
-    }
-    QList<QByteArray> log_lines() const {
-        QFile f(root + QStringLiteral("LOG/field.csv"));
-        if (!f.open(QIODevice::ReadOnly)) return {};
-        QList<QByteArray> lines = f.readAll().split('\n');
-        lines.removeAll(QByteArray());
-        return lines;
-    }
-    QByteArray run(const QStringList& args) const {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("USERPROFILE"), home.path());
-        p.setProcessEnvironment(env);
-        p.start(qEnvironmentVariable("VELD_LOGGER"), args);
-        if (!p.waitForFinished(60000)) {
-            p.kill();
-            p.waitForFinished();
-            return "timed out";
-        }
-        return p.exitCode() == 0 ? p.readAllStandardOutput()
-                                 : "exit code " + QByteArray::number(p.exitCode());
-    }
-    QTemporaryDir home;
-    QString root;
-};
-
-}  // namespace
+#include "logger_workspace.h"
 
 class ImportLoggerTest : public QObject {
     Q_OBJECT
   private slots:
-    void logImportsDroppedFilesRecordByRecordAndGoesOnWhereItStopped();
+    void logImportsDroppedFilesAndAfterARestartOnlyWhatWasAdded();
 };
 
-void ImportLoggerTest::logImportsDroppedFilesRecordByRecordAndGoesOnWhereItStopped() {
-    Workspace ws;
+void ImportLoggerTest::logImportsDroppedFilesAndAfterARestartOnlyWhatWasAdded() {
+    LoggerWorkspace ws;
     ws.write(QStringLiteral("Import/a_station.csv"),
              "Record,Date,Time,Air\n1,2026-12-07,10:00:00,20.0\n2,2026-12-07,10:10:00,21.5\n");
-    ws.write(QStringLiteral("Import/b_station.csv"),
-             "Record,Date,Time,Air\n3,2026-12-07,10:20:00,22.0\n4,2026-12-07,10:30:00,-5\n");
+    ws.write(QStringLiteral("Import/b_station.csv"), "Record,Date,Time,Air\n3,2026-12-07,10:20:00,22.0\n");
 
-    const QByteArray first = ws.run({QStringLiteral("log"), QStringLiteral("--cycles"), QStringLiteral("3")});
-    QVERIFY2(first.contains("Imported a_station.csv: 2 records\n"), first);
-    QVERIFY2(first.contains("Import of b_station.csv stopped after 1 records\n"), first);
+    QByteArray printed;
+    {
+        QProcess logger;
+        ws.start_logging(logger);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (printed += logger.readAll()).contains("Imported b_station.csv: 1 records\n"), 60000);
+        printed = LoggerWorkspace::terminate(logger, printed);
+    }
+    QVERIFY2(printed.contains("Imported a_station.csv: 2 records\n"), printed);
 
-    const QByteArray second =
-        ws.run({QStringLiteral("log"), QStringLiteral("--cycles"), QStringLiteral("1")});
-    QVERIFY2(second.contains("Imported b_station.csv: 1 records\n"), second);
+    ws.write(QStringLiteral("Import/b_station.csv"), "4,2026-12-07,10:30:00,-5\n", QIODevice::Append);
+    printed.clear();
+    {
+        QProcess logger;
+        ws.start_logging(logger);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (printed += logger.readAll()).contains("Imported b_station.csv: 1 records\n"), 60000);
+        printed = LoggerWorkspace::terminate(logger, printed);
+    }
+    QVERIFY2(!printed.contains("a_station"), printed);
 
     const QList<QByteArray> lines = ws.log_lines();
     QCOMPARE(lines.size(), 6);  // each run starts with the header
