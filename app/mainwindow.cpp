@@ -204,7 +204,7 @@ void MainWindow::connect_console() {
 void MainWindow::start_remote_and_import() {
     remotelogger_core& remote = station_.remote();
     fileio_core& importer = station_.importer();
-    station_.start_remote_logger();  // only in the "Modem" mode
+    station_.apply_remote_mode();  // only in the "Modem" mode
     connect(&remote, &remotelogger_core::printline, console_, &comms_console::newline, Qt::QueuedConnection);
     connect(&remote, &remotelogger_core::end_of_log, this, &MainWindow::on_values_changed,
             Qt::QueuedConnection);
@@ -216,9 +216,9 @@ void MainWindow::start_remote_and_import() {
 }
 
 void MainWindow::init_commode() {
-    if (!ui_) return;                // the import dialog's destroyed() may come while the window goes
-    station_.start_remote_logger();  // "Modem": started once, then reset with both flags
-    station_.apply_import_mode();    // "File Remote" runs the import, every other mode stops it
+    if (!ui_) return;              // the import dialog's destroyed() may come while the window goes
+    station_.apply_remote_mode();  // "Modem" runs the download, every other mode stops it
+    station_.apply_import_mode();  // "File Remote" runs the import, every other mode stops it
     const int mode = core_.settings().comm_mode;
     ui_->device_table->setEnabled(mode == int(CommMode::Sdi12) || mode == int(CommMode::Rs485));
 }

@@ -17,6 +17,9 @@ void ModemLink::open_port(int port_number, const std::string& workspace_root) {
 
 void ModemLink::close_port() {
     port_.close();
+    // A line cut by the closing is not the start of the next call's first line.
+    partial_.clear();
+    dropping_long_line_ = false;
 }
 
 bool ModemLink::is_open() const {
@@ -32,9 +35,18 @@ void ModemLink::read_step() {
     if (partial_.size() > kOverflowLength) {
         print_(QStringLiteral("Input Overflow Error"), false);
         partial_.clear();
+        // The rest of that line is no line of its own: it is dropped up to its line end.
+        dropping_long_line_ = true;
+        ++long_line_counter_;
     }
     std::uint8_t byte;
     if (!port_.read_byte(byte)) return;
+    if (dropping_long_line_) {
+        ++byte_total_;
+        if (byte != '\r' && byte != '\n') return;
+        dropping_long_line_ = false;
+        return;
+    }
     if (byte == '\r' || byte == '\n') {
         // Modems end lines with CR LF and send empty lines between answers: those carry nothing.
         if (partial_.isEmpty()) return;

@@ -9,7 +9,8 @@
 
 // The modem profile of the serial link, used by the remote-logger download: opens a COM port at
 // 9600 8N1, writes whole texts, reads one byte per call and assembles non-empty lines (CR or LF
-// ends a line), mirroring every received byte on the console stream.
+// ends a line), mirroring every received byte on the console stream. A line longer than
+// kOverflowLength is said and dropped whole, never cut into lines of its own.
 // Thread: the remote logger's worker thread (wake() from any thread).
 class ModemLink {
   public:
@@ -37,6 +38,8 @@ class ModemLink {
     void clear_received_text() { received_.clear(); }
     const QByteArray& partial_line() const { return partial_; }
     int line_counter() const { return line_counter_; }
+    // Lines dropped whole because they grew longer than kOverflowLength (counted as that happens).
+    int long_line_counter() const { return long_line_counter_; }
     // Every byte received since construction, line ends not counted.
     long long byte_total() const { return byte_total_; }
 
@@ -50,5 +53,7 @@ class ModemLink {
     QByteArray partial_;
     QString received_;
     int line_counter_ = 0;
+    int long_line_counter_ = 0;
+    bool dropping_long_line_ = false;
     long long byte_total_ = 0;
 };

@@ -1,5 +1,6 @@
 #include "core/record_format.h"
 
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 
@@ -18,8 +19,8 @@ std::tm local_time(std::int64_t seconds) {
     return tm;
 }
 
-// Values are printed as printf's "%5.6f" under the "C" locale: at least 5 characters, so
-// "nan" and "inf" get blanks in front.
+// Values are printed as printf's "%5.6f" under the "C" locale. A value nobody measured is
+// "nan" with no blanks in front, so spreadsheets and pandas read it as missing.
 constexpr int kValueWidth = 5;
 constexpr int kValueDecimals = 6;
 
@@ -58,7 +59,7 @@ QByteArray format_record_line(const QByteArray& first_fields, const std::vector<
         const char* end = write_fixed(number, number + sizeof number, double(v), kValueDecimals);
         const int length = int(end - number);
         line += ',';
-        if (length < kValueWidth) line.append(kValueWidth - length, ' ');
+        if (length < kValueWidth && !std::isnan(v)) line.append(kValueWidth - length, ' ');
         line.append(number, length);
     }
     line += '\n';

@@ -37,23 +37,47 @@ bool RecordWriter::write_to(const QString& path, const QByteArray& text, QString
     return true;
 }
 
-bool RecordWriter::append(const QString& path, const QByteArray& text) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    QString error;
+bool RecordWriter::write_held(QString& error) {
     while (!held_.empty()) {
-        if (!write_to(held_.front().first, held_.front().second, error)) break;
-        held_line_count_ -= held_.front().second.count('\n');
+        if (!write_to(held_.front().first, held_.front().second, error)) return false;
+        const int lines = held_.front().second.count('\n');
+        held_line_count_ -= lines;
+        written_after_hold_ += lines;
         held_.erase(held_.begin());
     }
-    if (held_.empty() && write_to(path, text, error)) {
-        if (dropped_line_count_ > 0) {
-            print_(QStringLiteral("Log file writable again: %1 lines were lost while it was not")
-                       .arg(dropped_line_count_));
-            dropped_line_count_ = 0;
-        }
+    return true;
+}
+
+void RecordWriter::say_failure(const QString& path, const QString& error) {
+    if (failing_) return;
+    failing_ = true;
+    print_(QStringLiteral("File Error %1: %2 (said once, until the log file takes lines again)")
+               .arg(path, error));
+}
+
+void RecordWriter::say_recovery() {
+    if (!failing_) return;
+    failing_ = false;
+    QString text = QStringLiteral("Log file writable again");
+    if (written_after_hold_ > 0) text += QStringLiteral(": %1 held lines written").arg(written_after_hold_);
+    if (dropped_line_count_ > 0)
+        text += QStringLiteral("%1 %2 lines were lost while it was not")
+                    .arg(written_after_hold_ > 0 ? QStringLiteral(",") : QStringLiteral(":"))
+                    .arg(dropped_line_count_);
+    print_(text);
+    written_after_hold_ = 0;
+    dropped_line_count_ = 0;
+}
+
+bool RecordWriter::append(const QString& path, const QByteArray& text, OnFailure on_failure) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    QString error;
+    if (write_held(error) && write_to(path, text, error)) {
+        say_recovery();
         return true;
     }
-
+    say_failure(path, error);
+    if (on_failure == OnFailure::kRefuse) return false;
     if (held_line_count_ < max_held_lines_) {
         held_.emplace_back(path, text);
         held_line_count_ += text.count('\n');
@@ -64,8 +88,15 @@ bool RecordWriter::append(const QString& path, const QByteArray& text) {
                        .arg(held_line_count_));
         dropped_line_count_ += text.count('\n');
     }
-    print_(QStringLiteral("File Error %1: %2 (%3 lines held back)").arg(path, error).arg(held_line_count_));
     return false;
+}
+
+int RecordWriter::flush_held() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    QString error;
+    if (held_.empty()) return 0;
+    if (write_held(error)) say_recovery();
+    return held_line_count_;
 }
 
 int RecordWriter::dropped_lines() const {

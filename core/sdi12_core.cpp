@@ -9,17 +9,13 @@
 #include "core/logging_cycle.h"
 #include "core/logging_script.h"
 #include "core/record_format.h"
-#include "core/record_writer.h"
+#include "core/record_log.h"
 #include "core/workspace.h"
 #include "devices/device_list.h"
 #include "variables/column_list.h"
 
 namespace {
 constexpr int kMaxFileNameLength = 255;
-constexpr int kCycleColumnLimit = 240;
-constexpr int kImportColumnLimit = 200;
-constexpr int kHeaderNameWarnLength = 100;
-constexpr int kHeaderNameCutLength = 200;
 constexpr int kClearedColumns = 1000;
 constexpr int kIdleWaitMs = 1000;
 }  // namespace
@@ -74,7 +70,7 @@ class sdi12_core::Services final : public CoreServices {
 };
 
 sdi12_core::sdi12_core(ColumnList& columns, DeviceList& devices, SerialLink& port, Clock& clock,
-                       const QString& workspace_root, QObject* parent)
+                       const QString& workspace_root, RecordLog* log, QObject* parent)
     : QThread(parent),
       columns_(columns),
       devices_(devices),
@@ -83,8 +79,11 @@ sdi12_core::sdi12_core(ColumnList& columns, DeviceList& devices, SerialLink& por
       link_(port, clock, [this](const QString& text, bool raw) { print(text, raw); }),
       notices_(*this),
       services_(std::make_unique<Services>(*this)),
-      writer_(std::make_unique<RecordWriter>([this](const QString& m) { print(m); },
-                                             RecordWriter::default_current_values_path())),
+      own_log_(
+          log ? nullptr
+              : std::make_unique<RecordLog>(
+                    columns, [this](const QString& m) { print(m); }, [this] { return log_file_path(); })),
+      log_(log ? log : own_log_.get()),
       scan_(std::make_unique<AddressScan>(*services_, devices)),
       logging_(std::make_unique<LoggingCycle>(*services_)),
       command_(std::make_unique<CommandTransaction>(*services_)) {}
@@ -387,10 +386,7 @@ void sdi12_core::set_logging(bool on) {
         watch_port();
         set_mode(kLogging, LoggingCycle::kStartOfCycle);
         cursor_.mark(RecordCursor::kRestart, 0);
-        {
-            std::lock_guard<std::mutex> lock(record_mutex_);
-            record_number_ = 0;
-        }
+        log_->restart_numbering();
         for (int i = 0; i < kClearedColumns; ++i) set_column_value(i, 0.0f);
         logging_->start();
         print(QStringLiteral("Start"));
@@ -469,8 +465,7 @@ int sdi12_core::cell_pointer() const {
 }
 
 int sdi12_core::record_number() const {
-    std::lock_guard<std::mutex> lock(record_mutex_);
-    return record_number_;
+    return log_->record_number();
 }
 
 void sdi12_core::set_record_times(std::int64_t record_time, std::int64_t next_log_time) {
@@ -485,50 +480,17 @@ void sdi12_core::finish_record() {
     board_.publish(columns_);
 }
 
-void sdi12_core::write_record(int highest_column, bool first_three_from_columns) {
-    const int limit = first_three_from_columns ? kImportColumnLimit : kCycleColumnLimit;
-    // Records of all threads go to the file in the order of their numbers; the status line only
-    // takes the short record lock, never this one, so it never waits for the disk.
-    std::lock_guard<std::mutex> order(write_mutex_);
-    if (highest_column > limit) {
-        print(QStringLiteral("Column Error"));
-        return;
-    }
-    cursor_.set_highest(highest_column);
-    int record_number;
+bool sdi12_core::write_record(int highest_column, bool first_three_from_columns) {
+    const int limit =
+        first_three_from_columns ? RecordLog::kTransferColumnLimit : RecordLog::kCycleColumnLimit;
+    if (highest_column <= limit) cursor_.set_highest(highest_column);
+    if (first_three_from_columns) return log_->append_transfer(highest_column);
     std::int64_t record_time;
     {
         std::lock_guard<std::mutex> lock(record_mutex_);
-        record_number = record_number_;
         record_time = record_time_;
     }
-
-    QByteArray text;
-    if (record_number == 0) {
-        std::vector<QByteArray> names;
-        for (int i = 0; i <= highest_column; ++i) {
-            QString name = columns_.name(i);
-            if (name.size() > kHeaderNameWarnLength) {
-                print(QStringLiteral("Length Error"));
-                name.truncate(kHeaderNameCutLength);
-            }
-            names.push_back(name.toUtf8());
-        }
-        text = format_header_line(names);
-    }
-    const QByteArray first = first_three_from_columns
-                                 ? (columns_.value_text(0) + QLatin1Char(',') + columns_.value_text(1) +
-                                    QLatin1Char(',') + columns_.value_text(2))
-                                       .toUtf8()
-                                 : format_cycle_fields(record_number, record_time);
-    const std::vector<float> all = columns_.values_f(highest_column + 1);
-    const std::vector<float> values(all.begin() + std::min<std::size_t>(3, all.size()), all.end());
-    const QByteArray line = format_record_line(first, values);
-
-    writer_->append(log_file_path(), text + line);
-    if (!first_three_from_columns) writer_->replace_current_values(line);
-    std::lock_guard<std::mutex> lock(record_mutex_);
-    ++record_number_;
+    return log_->append_cycle(highest_column, record_time);
 }
 
 QString sdi12_core::mode_name(int mode) {
@@ -542,8 +504,8 @@ QString sdi12_core::status_text(int code) const {
     {
         std::lock_guard<std::mutex> lock(record_mutex_);
         record_time = record_time_;
-        number = record_number_;
     }
+    number = log_->record_number();
     const int interval = settings().interval;
     switch (code) {
         case kRecordTime:

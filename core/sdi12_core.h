@@ -26,7 +26,7 @@ class DeviceList;
 class AddressScan;
 class LoggingCycle;
 class CommandTransaction;
-class RecordWriter;
+class RecordLog;
 
 // The acquisition core: owns the sensor bus link, the logging script and the logging state, and
 // does all bus work on a worker thread of its own, one step of its current mode at a time. The
@@ -43,8 +43,10 @@ class sdi12_core : public QThread, public ColumnSink {
     // back as cmd_event(kAddressChange), and the bus is scanned again.
     static constexpr int kAddressChange = 1;
 
+    // Records go to `log` (the station's, which outlives the core), or to a log of the core's own
+    // when none is given.
     sdi12_core(ColumnList& columns, DeviceList& devices, SerialLink& port, Clock& clock,
-               const QString& workspace_root, QObject* parent = nullptr);
+               const QString& workspace_root, RecordLog* log = nullptr, QObject* parent = nullptr);
     ~sdi12_core() override;
 
     // Settings (config.xml).
@@ -68,10 +70,11 @@ class sdi12_core : public QThread, public ColumnSink {
     void set_column_value(int index, float value) override;
     void mark_column(int kind, int index) override;
 
-    // Appends a record. first_three_from_columns: the download and import form (limit 200, the
-    // first fields are the texts of columns A..C, no current-values file). Thread-safe; the file
-    // is written without holding what the status line reads.
-    void write_record(int highest_column, bool first_three_from_columns);
+    // Appends a record through the record log. first_three_from_columns: the download and import
+    // form (limit 200, the first fields are the texts of columns A..C, no current-values file, not
+    // held back). Returns whether the line reached the file. Thread-safe.
+    bool write_record(int highest_column, bool first_three_from_columns);
+    RecordLog& record_log() { return *log_; }
     // The values as the last record left them (see ValueBoard); windows draw from this.
     std::shared_ptr<const ValueSnapshot> latest_values() const { return board_.latest(); }
     ValueBoard& value_board() { return board_; }
@@ -174,9 +177,7 @@ class sdi12_core : public QThread, public ColumnSink {
     NoticeQueue notices_;
     RecordCursor cursor_;
 
-    std::mutex write_mutex_;           // the order of records from all threads; held across the file write
-    mutable std::mutex record_mutex_;  // record number and times, read by the status line
-    int record_number_ = 0;
+    mutable std::mutex record_mutex_;  // record times, read by the status line
     std::int64_t record_time_ = 0;
     std::int64_t next_log_time_ = 0;
 
@@ -187,7 +188,8 @@ class sdi12_core : public QThread, public ColumnSink {
     bool port_lost_ = false;  // worker only: the port's state after the last step
 
     std::unique_ptr<Services> services_;
-    std::unique_ptr<RecordWriter> writer_;
+    std::unique_ptr<RecordLog> own_log_;  // when no log was given
+    RecordLog* log_;
     std::unique_ptr<AddressScan> scan_;
     std::unique_ptr<LoggingCycle> logging_;
     std::unique_ptr<CommandTransaction> command_;

@@ -1,5 +1,6 @@
 #include "core/station.h"
 
+#include "core/record_log.h"
 #include "core/sdi12_core.h"
 #include "core/workspace.h"
 #include "devices/parse_dev_cfg.h"
@@ -10,7 +11,11 @@
 #include "variables/varlist_file.h"
 
 Station::Station(SerialLink& link, Clock& clock, const QString& workspace_root, SerialLink* modem_link)
-    : root_(workspace_root), core_(std::make_unique<sdi12_core>(columns_, devices_, link, clock, root_)) {
+    : root_(workspace_root),
+      log_(std::make_unique<RecordLog>(
+          columns_, [this](const QString& m) { core_->print(m); },
+          [this] { return core_->log_file_path(); })),
+      core_(std::make_unique<sdi12_core>(columns_, devices_, link, clock, root_, log_.get())) {
     if (!modem_link) {
         own_modem_link_ = make_platform_serial_link();
         modem_link = own_modem_link_.get();
@@ -98,9 +103,12 @@ void Station::start_up() {
     load_device_definitions();
 }
 
-bool Station::start_remote_logger() {
-    if (core_->settings().comm_mode != int(CommMode::Modem)) return false;
-    if (!remote_->isRunning()) remote_->start();
+bool Station::apply_remote_mode() {
+    if (core_->settings().comm_mode != int(CommMode::Modem)) {
+        remote_->set_running(false);
+        return false;
+    }
+    remote_->set_running(true);
     remote_->reset(remotelogger_core::kReadSettings | remotelogger_core::kRecomputeSchedule);
     return true;
 }
@@ -109,6 +117,10 @@ bool Station::apply_import_mode() {
     const bool file_remote = core_->settings().comm_mode == int(CommMode::FileRemote);
     importer_->set_import_running(file_remote);
     return file_remote;
+}
+
+int Station::finish_record_log() {
+    return log_->flush_at_exit();
 }
 
 bool Station::save() {

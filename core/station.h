@@ -10,6 +10,7 @@
 #include "variables/column_list.h"
 
 class sdi12_core;
+class RecordLog;
 class remotelogger_core;
 class CoreDownloadTarget;
 class fileio_core;
@@ -32,10 +33,13 @@ class Station {
     Station& operator=(const Station&) = delete;
 
     ColumnList& columns() { return columns_; }
+    // The one record log of the station: the logging cycle, the download and the import append
+    // through it.
+    RecordLog& record_log() { return *log_; }
     DeviceList& devices() { return devices_; }
     sdi12_core& core() { return *core_; }
-    // The remote-logger download worker; its thread runs only once start_remote_logger() started
-    // it in the "Modem" communication mode.
+    // The remote-logger download worker; its thread runs only while apply_remote_mode() finds
+    // the "Modem" communication mode.
     remotelogger_core& remote() { return *remote_; }
     // The file import worker (settings in Config/fileio.xml); its thread runs only while
     // apply_import_mode() finds the "File Remote" communication mode.
@@ -53,10 +57,11 @@ class Station {
     // All of them, for a program without windows.
     void start_up();
 
-    // Applies the "Modem" communication mode to the remote logger: in that mode its thread is
-    // started (once) and asked to reset with both flags, so it reads gsmdialout.xml, plans the
-    // next call and abandons a call in progress. Returns whether the mode is "Modem".
-    bool start_remote_logger();
+    // Applies the communication mode to the remote logger: in "Modem" its thread runs and is
+    // asked to reset with both flags, so it reads gsmdialout.xml, plans the next call and hangs
+    // up a call in progress; in every other mode a call in progress is hung up and the worker
+    // ends, so it never writes into the log of another mode. Returns whether it runs.
+    bool apply_remote_mode();
 
     // Applies the communication mode to the file import: running in "File Remote", stopped in
     // every other mode. Returns whether it runs.
@@ -64,6 +69,10 @@ class Station {
 
     // One slot again after its association changed, then the logging script.
     void load_device_definition(int slot);
+
+    // At exit: writes what the record log still holds back, if it can. Returns the lines that
+    // are lost (said on the console with their number).
+    int finish_record_log();
 
     // Writes Config/config.xml and Config/varlist.xml. A file that could not be written is said
     // on the console; returns whether both were.
@@ -76,6 +85,7 @@ class Station {
     const QString root_;
     ColumnList columns_;
     DeviceList devices_;
+    std::unique_ptr<RecordLog> log_;
     std::unique_ptr<sdi12_core> core_;
     std::unique_ptr<SerialLink> own_modem_link_;  // when no modem link was given
     std::unique_ptr<CoreDownloadTarget> download_target_;

@@ -92,8 +92,13 @@ int LoggerSession::log(int cycles) {
     core_.set_logging(true);
     if (!stopping_) loop.exec();
     logging_loop_ = nullptr;
+    return finish_logging();
+}
+
+int LoggerSession::finish_logging() {
+    const int lost = station_.finish_record_log();
     flush_console();
-    return kOk;
+    return lost > 0 ? kRecordsLost : kOk;
 }
 
 int LoggerSession::import_files(int cycles) {
@@ -109,8 +114,7 @@ int LoggerSession::import_files(int cycles) {
     logging_loop_ = nullptr;
     // Waits for the record being imported.
     importer.shut_down();
-    flush_console();
-    return kOk;
+    return finish_logging();
 }
 
 int LoggerSession::download_records(int cycles) {
@@ -123,7 +127,7 @@ int LoggerSession::download_records(int cycles) {
     logging_loop_ = &loop;
     // Records follow each other within milliseconds: the worker itself stops at the last one.
     remote.stop_after_records(cycles);
-    station_.start_remote_logger();
+    station_.apply_remote_mode();
     if (!stopping_) loop.exec();
     logging_loop_ = nullptr;
     // A record is stored, and its number saved, within one step; a call in progress is hung up
@@ -131,8 +135,7 @@ int LoggerSession::download_records(int cycles) {
     remote.hang_up_and_stop();
     remote.wait();
     remote.shut_down();
-    flush_console();
-    return kOk;
+    return finish_logging();
 }
 
 void LoggerSession::stop() {

@@ -19,7 +19,7 @@ class sdi12_core;
 class LoggerSession : public QObject {
     Q_OBJECT
   public:
-    enum ExitCode : int { kOk = 0, kUsage = 2, kNoAnswer = 3 };
+    enum ExitCode : int { kOk = 0, kUsage = 2, kNoAnswer = 3, kRecordsLost = 4 };
 
     LoggerSession(SerialLink& link, Clock& clock, const QString& workspace_root, QObject* parent = nullptr);
     ~LoggerSession() override;
@@ -36,6 +36,9 @@ class LoggerSession : public QObject {
     void prepare_workspace();
     // Writes out every console line the core has printed so far.
     void flush_console();
+    // After logging, downloading or importing: the record lines the log still holds back are
+    // written if the file takes them now, or said lost. Returns the exit code.
+    int finish_logging();
     // Runs the event loop until the core's step state is `state` (its finished state).
     void wait_for_step_state(int state);
     // The "File Remote" mode of log(): the file import instead of the bus.

@@ -5,9 +5,9 @@
 BatchPlan plan_batch(int record, int first_record, int last_record) {
     BatchPlan plan;
     plan.messages << QStringLiteral("LAST_LOG= ") + QString::number(record);
-    if (record < first_record) {
-        // The logger dropped records we never fetched: go on from its oldest.
-        record = first_record + 1;
+    if (record < first_record - 1) {
+        // The logger dropped records we never fetched: go on with its oldest.
+        record = first_record - 1;
         plan.messages << QStringLiteral("WARNING - GAP IN LOGFILE");
     }
     int pending = last_record - record;
@@ -24,8 +24,8 @@ BatchPlan plan_batch(int record, int first_record, int last_record) {
     if (pending < 0) {
         plan.messages << QStringLiteral("ERROR - RESTARTING LOG");
         // A logger whose newest record is older than its oldest would have us restart for ever.
-        plan.outcome = record == first_record ? BatchPlan::kNoData : BatchPlan::kRestart;
-        plan.record = first_record;
+        plan.outcome = record == first_record - 1 ? BatchPlan::kNoData : BatchPlan::kRestart;
+        plan.record = first_record - 1;
         return plan;
     }
     if (pending == 0) {

@@ -4,7 +4,8 @@
 
 // One planning step of a download: from the last downloaded record and the remote logger's
 // oldest and newest record numbers, which records to ask for next and what to say about it.
-// Pure.
+// Records are asked for after `record`, so a gap or a restart sets it one below the oldest
+// record the logger holds, and every record it still holds is fetched. Pure.
 struct BatchPlan {
     enum Outcome { kDownload, kNoData, kRestart };
     static constexpr int kBatchLimit = 5;

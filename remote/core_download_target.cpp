@@ -7,8 +7,8 @@ void CoreDownloadTarget::run_formula_pass() {
     run_formulas(columns_, core_);
 }
 
-void CoreDownloadTarget::write_record(int highest_column) {
-    core_.write_record(highest_column, true);
+bool CoreDownloadTarget::write_record(int highest_column) {
+    return core_.write_record(highest_column, true);
 }
 
 void CoreDownloadTarget::publish_values() {

@@ -13,7 +13,7 @@ class CoreDownloadTarget final : public DownloadTarget {
 
     ColumnList& columns() override { return columns_; }
     void run_formula_pass() override;
-    void write_record(int highest_column) override;
+    bool write_record(int highest_column) override;
     void publish_values() override;
 
   private:

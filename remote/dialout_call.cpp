@@ -110,7 +110,14 @@ void DialoutCall::step() {
     }
     const bool new_line = modem_.line_counter() != seen_lines_;
     seen_lines_ = modem_.line_counter();
+    const bool long_line = modem_.long_line_counter() != seen_long_lines_;
+    seen_long_lines_ = modem_.long_line_counter();
     const int from = state_;
+    if (long_line && from == kWaitRecords) {
+        // The record it held was lost with it: asked for again by the next call.
+        state_ = end_call_at(services_.settings().record, QStringLiteral("Over-long record line not stored"));
+        return;
+    }
     int next = act(from, new_line);
     // A deadline ends a wait even when the answer came in the same step.
     if (waits_for_answer(from) && next != kAbort && long_deadline_ < tick()) next = kAbort;
@@ -222,26 +229,57 @@ int DialoutCall::plan_batch_step() {
     return kPlanned;
 }
 
+int DialoutCall::end_call_at(int record, const QString& why) {
+    print(why + QStringLiteral(": the call ends; the next call goes on after record %1").arg(record));
+    return kAbort;
+}
+
 int DialoutCall::store_line() {
+    const QString& line = modem_.received_text();
     DownloadedRecord record;
     // A modem message or noise between the records is no record: it neither fills the columns
     // nor counts as downloaded, so the next call still asks for the record it stands for.
-    if (!DownloadedRecord::parse(modem_.received_text(), record)) {
-        print(QStringLiteral("Not a record, ignored: ") + modem_.received_text());
+    if (!DownloadedRecord::parse(line, record)) {
+        print(QStringLiteral("Not a record, ignored: ") + line);
         return kWaitRecords;
     }
-    DownloadTarget& target = services_.target();
     const DialoutSettings settings = services_.settings();
-    record.store(target.columns());
+    const int last = settings.record;
+    // A line cut by a lost carrier, or a short one, would fill the columns with nothing: the
+    // record is fetched again by the next call.
+    const int fields = int(line.count(QLatin1Char(','))) + 1;
+    if (fields < settings.columns)
+        return end_call_at(
+            last,
+            QStringLiteral("Record line with %1 of %2 fields not stored").arg(fields).arg(settings.columns));
+    bool ok = false;
+    const int number = record.number.trimmed().toInt(&ok);
+    if (!ok) return end_call_at(last, QStringLiteral("Record number %1 not readable").arg(record.number));
+    // Each line the logger sends is counted, stored or not: the batch ends as it was asked.
     ++batch_lines_;
+    long_deadline_ = tick() + kAnswerMs;
+    const int after_line = batch_lines_ >= batch_count_ ? kPlan : kWaitRecords;
+    if (number <= last) {
+        print(QStringLiteral("Record %1 came again: dropped").arg(number));
+        return after_line;
+    }
+    if (number > last + 1)
+        print(QStringLiteral("WARNING - GAP IN LOGFILE: records %1 to %2 are no longer held by the logger")
+                  .arg(last + 1)
+                  .arg(number - 1));
+
+    DownloadTarget& target = services_.target();
+    record.store(target.columns(), settings.columns);
     // Derived columns are computed before the record is written, so they belong to it.
     target.run_formula_pass();
-    target.write_record(settings.columns);
-    services_.set_record(settings.record + 1, true);
+    // The record counts as downloaded only once its line is in the log.
+    if (!target.write_record(settings.columns))
+        return end_call_at(last, QStringLiteral("The log file cannot be written"));
+    services_.set_record(number, true);
     target.publish_values();
     services_.record_added();
-    long_deadline_ = tick() + kAnswerMs;
-    return batch_lines_ >= batch_count_ ? kPlan : kWaitRecords;
+    // Past a gap the logger sends fewer lines than asked: plan again from the new last record.
+    return number > last + 1 ? kPlan : after_line;
 }
 
 int DialoutCall::wait_budget_ms() const {

@@ -59,8 +59,14 @@ class DialoutCall {
     DialoutCall(SerialLink& port, Clock& clock, DialoutServices& services);
 
     int state() const { return state_; }
-    // Abandons whatever runs: the port is closed (without hanging up) and the schedule taken anew.
-    void restart() { state_ = kClose; }
+    // Starts over: a call in progress is hung up first ("+++", "ATH"), so the modem is never
+    // left online; otherwise the port is closed and the schedule taken anew.
+    void restart() {
+        if (state_ >= kReset && state_ < kAbort)
+            state_ = kAbort;
+        else if (state_ < kAbort || state_ == kIdle)
+            state_ = kClose;
+    }
     // Ends a call in progress as a missing answer does: "Abort..", the hang-up, the port closed.
     void hang_up() {
         if (state_ >= kReset && state_ < kAbort) state_ = kAbort;
@@ -84,6 +90,8 @@ class DialoutCall {
     int act(int state, bool new_line);
     int plan_batch_step();
     int store_line();
+    // Says why the call ends with `record` the last one downloaded, then hangs up.
+    int end_call_at(int record, const QString& why);
     bool port_lost();
     void watch_clock();
     void send(const QByteArray& text);
@@ -102,6 +110,7 @@ class DialoutCall {
     std::int64_t short_deadline_ = 0;
     std::int64_t long_deadline_ = 0;
     int seen_lines_ = 0;
+    int seen_long_lines_ = 0;
     int first_record_ = 0;
     int last_record_ = 0;
     int batch_count_ = 0;

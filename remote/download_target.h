@@ -12,7 +12,8 @@ class DownloadTarget {
     virtual ColumnList& columns() = 0;
     virtual void run_formula_pass() = 0;
     // Appends a record of columns 0..highest_column, the first three fields being the texts of
-    // columns 0..2.
-    virtual void write_record(int highest_column) = 0;
+    // columns 0..2. Returns whether its line reached the log file; when it did not, the record
+    // is not done and must be fetched again.
+    virtual bool write_record(int highest_column) = 0;
     virtual void publish_values() = 0;
 };

@@ -144,10 +144,38 @@ void remotelogger_core::run() {
             if (quit_) break;
         }
         step();
-        if (finishing() && call_->between_calls()) break;
+        {
+            std::lock_guard<std::mutex> lock(request_mutex_);
+            if (finishing_ && call_->between_calls()) {
+                ending_ = true;
+                break;
+            }
+        }
         const int budget = wait_budget_ms();
         if (budget > 0) call_->wait_readable(budget);
     }
+}
+
+void remotelogger_core::set_running(bool on) {
+    if (!on) {
+        if (isRunning()) hang_up_and_stop();
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(request_mutex_);
+        if (isRunning() && !ending_) {
+            // Told to stop but still hanging up: it simply goes on.
+            finishing_ = false;
+            return;
+        }
+    }
+    // A worker that has just decided to end is let finish before the next one starts.
+    wait();
+    {
+        std::lock_guard<std::mutex> lock(request_mutex_);
+        finishing_ = ending_ = quit_ = false;
+    }
+    start();
 }
 
 void remotelogger_core::shut_down() {

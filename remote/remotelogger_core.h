@@ -54,6 +54,10 @@ class remotelogger_core : public QThread {
     void step();
     // How long the worker may wait on the port before the next step changes anything.
     int wait_budget_ms() const;
+    // On: starts the worker unless it runs (a worker that was told to stop goes on instead).
+    // Off: a call in progress is hung up ("+++", "ATH"), then the worker ends by itself; the
+    // caller does not wait for it.
+    void set_running(bool on);
     // Ends the worker loop and waits for the thread.
     void shut_down();
     // For a program that downloads and exits: right after the step that adds the `records`-th
@@ -100,6 +104,7 @@ class remotelogger_core : public QThread {
     bool quit_ = false;
     int records_left_ = 0;    // records until the worker finishes; 0: no such limit
     bool finishing_ = false;  // hang up, then end the loop
+    bool ending_ = false;     // the loop has decided to end; a new start waits for it
 
     NoticeQueue notices_;  // console lines and signals, emitted on the owner's thread
 

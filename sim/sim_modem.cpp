@@ -9,6 +9,8 @@
 
 namespace {
 
+constexpr std::size_t kLongLineBytes = 100000;
+
 bool starts_with(const std::string& text, const char* prefix) {
     return text.rfind(prefix, 0) == 0;
 }
@@ -106,9 +108,30 @@ void SimModem::download(int after, int count, int columns, std::int64_t now_ms) 
             send("\r\nNO CARRIER\r\n", now_ms);
             return;
         }
+        if (faults_enabled_ && faults_.cut_line_after >= 0 && sent_in_call_ >= faults_.cut_line_after) {
+            // The carrier drops half-way through a line.
+            faults_.cut_line_after = -1;
+            online_ = data_mode_ = false;
+            const std::string line = record_line(n, columns);
+            send(line.substr(0, line.size() / 2) + "\r\nNO CARRIER\r\n", now_ms);
+            return;
+        }
+        if (faults_enabled_ && faults_.skip_after >= 0 && sent_in_call_ == faults_.skip_after) {
+            faults_.skip_after = -1;
+            continue;
+        }
+        if (faults_enabled_ && faults_.long_line_after >= 0 && sent_in_call_ == faults_.long_line_after) {
+            faults_.long_line_after = -1;
+            send(record_line(n, columns) + std::string(kLongLineBytes, '7') + "\r\n", now_ms);
+            continue;
+        }
         if (faults_enabled_ && faults_.garbage_lines) send("\r\nRING\r\n#~x?,,3\r\n", now_ms);
         send(record_line(n, columns) + "\r\n", now_ms);
         ++sent_in_call_;
+        if (faults_enabled_ && faults_.repeat_after >= 0 && sent_in_call_ == faults_.repeat_after) {
+            faults_.repeat_after = -1;
+            send(record_line(n, columns) + "\r\n", now_ms);
+        }
     }
 }
 

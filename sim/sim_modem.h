@@ -17,11 +17,15 @@ class SimModem : public SimPeer {
   public:
     static constexpr double kCharMs = 10.0 * 1000.0 / 9600.0;
 
-    // Faults on demand. A lost carrier fires once and is then cleared.
+    // Faults on demand. A lost carrier, a repeat and a cut line fire once and are then cleared.
     struct Faults {
         bool no_connect = false;      // the dialled number never answers
         int carrier_lost_after = -1;  // "NO CARRIER" after this many records of a call
         bool garbage_lines = false;   // a "RING" and a garbled line before every record
+        int repeat_after = -1;        // the K-th record line of a call is sent twice
+        int cut_line_after = -1;      // the line after K records of a call is cut, then "NO CARRIER"
+        int long_line_after = -1;     // the line after K records of a call is 100 kB long
+        int skip_after = -1;          // the record after K records of a call is not sent (the logger lost it)
     };
 
     void set_connect_delay_ms(std::int64_t ms) { connect_delay_ms_ = ms; }

@@ -64,7 +64,11 @@ The modem (--modem)
   record n holds n + (k - 3) / 4). "+++" returns to command mode.
   --modem-fault takes a comma-separated list: no-connect (the number never answers),
   garbage (a "RING" and a garbled line before every record), carrier-lost=K ("NO CARRIER"
-  after K records of a call, once). SIGUSR1 switches them off and on.
+  after K records of a call, once), cut-line=K (after K records of a call, half of the
+  next record line, then "NO CARRIER", once), repeat=K (the K-th record line of a call
+  sent twice, once), long-line=K (after K records of a call, a 100 kB record line, once),
+  skip=K (after K records of a call, one record left out, once). SIGUSR1 switches them off
+  and on.
 
 )";
 
@@ -73,6 +77,10 @@ bool parse_modem_faults(const QString& list, SimModem::Faults* faults, std::stri
     for (const QString& item : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const QString kind = item.trimmed();
         const QLatin1String carrier_lost("carrier-lost=");
+        const QLatin1String cut_line("cut-line=");
+        const QLatin1String repeat("repeat=");
+        const QLatin1String long_line("long-line=");
+        const QLatin1String skip("skip=");
         bool number = false;
         if (kind == QLatin1String("no-connect")) {
             faults->no_connect = true;
@@ -81,9 +89,19 @@ bool parse_modem_faults(const QString& list, SimModem::Faults* faults, std::stri
         } else if (kind.startsWith(carrier_lost) && kind.mid(carrier_lost.size()).toInt(&number) >= 0 &&
                    number) {
             faults->carrier_lost_after = kind.mid(carrier_lost.size()).toInt();
+        } else if (kind.startsWith(cut_line) && kind.mid(cut_line.size()).toInt(&number) >= 0 && number) {
+            faults->cut_line_after = kind.mid(cut_line.size()).toInt();
+        } else if (kind.startsWith(repeat) && kind.mid(repeat.size()).toInt(&number) > 0 && number) {
+            faults->repeat_after = kind.mid(repeat.size()).toInt();
+        } else if (kind.startsWith(long_line) && kind.mid(long_line.size()).toInt(&number) >= 0 && number) {
+            faults->long_line_after = kind.mid(long_line.size()).toInt();
+        } else if (kind.startsWith(skip) && kind.mid(skip.size()).toInt(&number) >= 0 && number) {
+            faults->skip_after = kind.mid(skip.size()).toInt();
         } else {
             *message =
-                "--modem-fault takes no-connect, garbage and carrier-lost=K, not " + kind.toStdString();
+                "--modem-fault takes no-connect, garbage, carrier-lost=K, cut-line=K, repeat=K, "
+                "long-line=K and skip=K, not " +
+                kind.toStdString();
             return false;
         }
     }

@@ -12,6 +12,10 @@ class DialoutCallTest : public QObject {
     void a_call_without_connect_hangs_up_after_two_minutes();
     void a_lost_carrier_ends_the_call_and_the_next_resumes_after_the_last_stored_record();
     void lines_that_are_no_records_are_not_stored();
+    void a_faulty_line_is_never_stored_and_each_record_is_logged_once_data();
+    void a_faulty_line_is_never_stored_and_each_record_is_logged_once();
+    void a_log_that_cannot_be_written_ends_the_call_and_the_next_call_fetches_the_rest();
+    void a_reset_during_a_call_hangs_up_before_the_port_is_closed();
     void a_vanished_port_ends_the_call_once_and_is_opened_again_at_the_next_call();
     void a_columns_setting_the_writer_cannot_take_is_refused_data();
     void a_columns_setting_the_writer_cannot_take_is_refused();
@@ -89,6 +93,76 @@ void DialoutCallTest::lines_that_are_no_records_are_not_stored() {
     QCOMPARE(rig.logged_numbers(), (QStringList{"2", "3", "4"}));
     QCOMPARE(rig.saved_record(), 4);
     QCOMPARE(rig.console.count("Not a record, ignored: RING"), 3);
+}
+
+void DialoutCallTest::a_faulty_line_is_never_stored_and_each_record_is_logged_once_data() {
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<QString>("said");
+    QTest::addColumn<int>("saved_after_first_call");
+    QTest::addColumn<QStringList>("logged");
+    const QStringList all{"2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"};
+    QTest::newRow("a repeated line") << 0 << "Record 3 came again: dropped" << 12 << all;
+    QTest::newRow("a line cut by a lost carrier") << 1 << "fields not stored: the call ends" << 3 << all;
+    QTest::newRow("an over-long line") << 2 << "Over-long record line not stored: the call ends" << 3 << all;
+    QStringList without_four = all;
+    without_four.removeOne("4");
+    QTest::newRow("a record the logger lost")
+        << 3 << "WARNING - GAP IN LOGFILE: records 4 to 4" << 12 << without_four;
+}
+
+void DialoutCallTest::a_faulty_line_is_never_stored_and_each_record_is_logged_once() {
+    QFETCH(int, fault);
+    QFETCH(QString, said);
+    QFETCH(int, saved_after_first_call);
+    QFETCH(QStringList, logged);
+    RemoteRig rig;
+    rig.prepare(1, 1, 12);
+    SimModem::Faults faults;
+    int* const after[] = {&faults.repeat_after, &faults.cut_line_after, &faults.long_line_after,
+                          &faults.skip_after};
+    *after[fault] = 2;
+    rig.modem.with_modem([&](SimModem& m) { m.set_faults(faults); });
+    QVERIFY(rig.run_call());
+    QVERIFY2(rig.console.contains(said), qPrintable(rig.console));
+    QCOMPARE(rig.saved_record(), saved_after_first_call);
+    QVERIFY(rig.run_call());
+    QCOMPARE(rig.logged_numbers(), logged);
+    QCOMPARE(rig.saved_record(), 12);
+}
+
+void DialoutCallTest::a_log_that_cannot_be_written_ends_the_call_and_the_next_call_fetches_the_rest() {
+    RemoteRig rig;
+    rig.prepare(1, 1, 12);
+    QVERIFY(rig.run_until([&] { return rig.records_added == 2; }, 3600 * 1000));
+    // A folder takes the log file's place while the file is away.
+    const QString log = rig.acq.root + QStringLiteral("LOG/test.csv");
+    QVERIFY(QFile::rename(log, log + QStringLiteral(".away")));
+    QVERIFY(QDir().mkpath(log));
+    QVERIFY(rig.run_until([&] { return rig.remote.call_state() == DialoutCall::kWaitCall; }, 30 * 1000));
+    QVERIFY2(
+        rig.console.contains("The log file cannot be written: the call ends; the next call goes on after "
+                             "record 3"),
+        qPrintable(rig.console));
+    QCOMPARE(rig.saved_record(), 3);
+    QCOMPARE(rig.records_added, 2);
+    QVERIFY(QDir(log).removeRecursively());
+    QVERIFY(QFile::rename(log + QStringLiteral(".away"), log));
+    QVERIFY(rig.run_call());
+    QCOMPARE(rig.logged_numbers(), (QStringList{"2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"}));
+}
+
+void DialoutCallTest::a_reset_during_a_call_hangs_up_before_the_port_is_closed() {
+    RemoteRig rig;
+    rig.prepare(1, 1, 12);
+    QVERIFY(rig.run_until([&] { return rig.records_added == 2; }, 3600 * 1000));
+    rig.remote.reset(remotelogger_core::kRecomputeSchedule);
+    QVERIFY(rig.run_until([&] { return rig.remote.call_state() == DialoutCall::kWaitCall; }, 30 * 1000));
+    QVERIFY(QString::fromStdString(rig.port.written()).endsWith("+++ATH"));
+    rig.modem.with_modem([](SimModem& m) {
+        QCOMPARE(m.hang_ups(), 1);
+        QVERIFY(!m.online());
+    });
+    QVERIFY(!rig.port.is_open());
 }
 
 void DialoutCallTest::a_vanished_port_ends_the_call_once_and_is_opened_again_at_the_next_call() {

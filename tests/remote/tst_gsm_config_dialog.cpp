@@ -171,8 +171,23 @@ void GsmConfigDialogTest::theStationReadsTheSettingsInEveryModeAndRunsTheWorkerO
     station.load_core_settings();
     // What the dialog shows, and what its OK writes back, is the file in every mode.
     QVERIFY(station.remote().settings() == stored_settings());
-    QCOMPARE(station.start_remote_logger(), runs);
+    QCOMPARE(station.apply_remote_mode(), runs);
     QCOMPARE(station.remote().isRunning(), runs);
+
+    // Leaving "Modem" ends the worker (no call is in progress); entering it again starts it.
+    QVERIFY(config.open(QIODevice::WriteOnly));
+    config.write("<!DOCTYPE CoreConfig>\n<main>\n <config PortNo=\"2\" CommMode=\"3\"/>\n</main>\n");
+    config.close();
+    station.load_core_settings();
+    QVERIFY(!station.apply_remote_mode());
+    QTRY_VERIFY(!station.remote().isRunning());
+    if (!runs) return;
+    QVERIFY(config.open(QIODevice::WriteOnly));
+    config.write("<!DOCTYPE CoreConfig>\n<main>\n <config PortNo=\"2\" CommMode=\"2\"/>\n</main>\n");
+    config.close();
+    station.load_core_settings();
+    QVERIFY(station.apply_remote_mode());
+    QVERIFY(station.remote().isRunning());
 }
 
 QTEST_MAIN(GsmConfigDialogTest)

@@ -46,15 +46,15 @@ struct Program : QProcess {
     }
 };
 
-// Schedules a daily call a few seconds from now in gsmdialout.xml (should the program start
-// late, the second time of the same day still comes), runs veld-logger log --cycles `records`
-// and returns what it printed; empty when it failed.
-QByteArray run_logger_at_next_call(const Workspace& ws, int records) {
+// Schedules a daily call a few seconds from now in gsmdialout.xml and a second one
+// `second_after_s` later (should the program start late, that one still comes), runs veld-logger
+// log --cycles `records` and returns what it printed; empty when it failed.
+QByteArray run_logger_at_next_call(const Workspace& ws, int records, int second_after_s = 20) {
     const QString path = ws.root + QStringLiteral("Config/gsmdialout.xml");
     DialoutSettings s;
     read_dialout_settings(path, s);
     const QDateTime first = QDateTime::currentDateTime().addSecs(6);
-    const QDateTime second = first.addSecs(20);
+    const QDateTime second = first.addSecs(second_after_s);
     s.type = DialoutSettings::kTwiceDaily;
     s.days.fill(false);
     s.days[first.date().dayOfWeek() - 1] = true;
@@ -79,7 +79,21 @@ class ModemOverPtyTest : public QObject {
     Q_OBJECT
   private slots:
     void theLoggerInModemModeDownloadsTheRemoteRecordsAndTheNextRunResumes();
+    void aRepeatedAndACutLineLeaveEachRecordOnceInTheLog();
 };
+
+// Starts veld-sim's modem on the workspace's port with the logger holding `records`.
+bool start_modem(Program& sim, const Workspace& ws, const QString& records, const QString& faults = {}) {
+    QStringList args{
+        QStringLiteral("--modem"),   QStringLiteral("--workspace"), ws.root, QStringLiteral("--port"),
+        QString::number(kModemPort), QStringLiteral("--records"),   records, QStringLiteral("--connect-ms"),
+        QStringLiteral("300")};
+    if (!faults.isEmpty()) args << QStringLiteral("--modem-fault") << faults;
+    sim.start(qEnvironmentVariable("VELD_SIM"), args);
+    if (!sim.waitForStarted(5000)) return false;
+    for (int waited = 0; !sim.canReadLine() && waited < 5000; waited += 50) sim.waitForReadyRead(50);
+    return QFileInfo::exists(ws.root + QStringLiteral("Ports/COM%1").arg(kModemPort));
+}
 
 void ModemOverPtyTest::theLoggerInModemModeDownloadsTheRemoteRecordsAndTheNextRunResumes() {
     Workspace ws;
@@ -127,6 +141,33 @@ void ModemOverPtyTest::theLoggerInModemModeDownloadsTheRemoteRecordsAndTheNextRu
     }
     read_dialout_settings(settings_path, s);
     QCOMPARE(s.record, 7);
+}
+
+void ModemOverPtyTest::aRepeatedAndACutLineLeaveEachRecordOnceInTheLog() {
+    Workspace ws;
+    QVERIFY(ws.write(QStringLiteral("Config/config.xml"),
+                     "<!DOCTYPE CoreConfig>\n<main>\n <config PortNo=\"2\" LogInterval=\"5\" "
+                     "Filename=\"field.csv\" CommMode=\"2\"/>\n</main>\n"));
+    Program sim;
+    // The first call: records 1, 1 again, 2, 3, then half of 4 and the carrier drops.
+    QVERIFY(start_modem(sim, ws, QStringLiteral("1-7"), QStringLiteral("repeat=1,cut-line=3")));
+    DialoutSettings s;
+    s.comport = kModemPort;
+    s.columns = 6;
+    s.record = 0;  // a new installation: the logger's first record is the first one fetched
+    QVERIFY(write_dialout_settings(ws.root + QStringLiteral("Config/gsmdialout.xml"), s));
+
+    // The second call of the run fetches the rest.
+    const QByteArray out = run_logger_at_next_call(ws, 7, 12);
+    QVERIFY2(out.contains("Record 1 came again: dropped"), out.constData());
+    QVERIFY2(out.contains("fields not stored: the call ends; the next call goes on after record 3"),
+             out.constData());
+    QVERIFY2(out.contains(">DOWNLD 3 4 6"), out.constData());
+    QStringList numbers;
+    for (const QByteArray& line : ws.read(QStringLiteral("LOG/field.csv")).split('\n'))
+        if (!line.isEmpty() && !line.startsWith("Record,"))
+            numbers << QString::fromLatin1(line.split(',').value(0));
+    QCOMPARE(numbers, (QStringList{"1", "2", "3", "4", "5", "6", "7"}));
 }
 
 QTEST_GUILESS_MAIN(ModemOverPtyTest)

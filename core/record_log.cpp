@@ -1,0 +1,85 @@
+#include "core/record_log.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "core/record_format.h"
+#include "variables/column_list.h"
+
+namespace {
+constexpr int kHeaderNameWarnLength = 100;
+constexpr int kHeaderNameCutLength = 200;
+}  // namespace
+
+RecordLog::RecordLog(ColumnList& columns, Printer print, PathSource log_path, QString current_values_path)
+    : columns_(columns),
+      print_(print),
+      log_path_(std::move(log_path)),
+      writer_(std::move(print), std::move(current_values_path)) {}
+
+void RecordLog::restart_numbering() {
+    std::lock_guard<std::mutex> lock(number_mutex_);
+    record_number_ = 0;
+}
+
+int RecordLog::record_number() const {
+    std::lock_guard<std::mutex> lock(number_mutex_);
+    return record_number_;
+}
+
+bool RecordLog::append_cycle(int highest_column, std::int64_t record_time) {
+    return append(highest_column, true, record_time);
+}
+
+bool RecordLog::append_transfer(int highest_column) {
+    return append(highest_column, false, 0);
+}
+
+QByteArray RecordLog::header_line(int highest_column) const {
+    std::vector<QByteArray> names;
+    for (int i = 0; i <= highest_column; ++i) {
+        QString name = columns_.name(i);
+        if (name.size() > kHeaderNameWarnLength) {
+            print_(QStringLiteral("Length Error"));
+            name.truncate(kHeaderNameCutLength);
+        }
+        names.push_back(name.toUtf8());
+    }
+    return format_header_line(names);
+}
+
+bool RecordLog::append(int highest_column, bool cycle, std::int64_t record_time) {
+    if (highest_column > (cycle ? kCycleColumnLimit : kTransferColumnLimit)) {
+        print_(QStringLiteral("Column Error"));
+        return false;
+    }
+    // The number is taken and used up under one lock, so two threads never write the same one.
+    // The status line takes only the number's own lock and never waits for the disk.
+    std::lock_guard<std::mutex> order(order_mutex_);
+    const int number = record_number();
+    const QByteArray header = number == 0 ? header_line(highest_column) : QByteArray();
+    const QByteArray first = cycle ? format_cycle_fields(number, record_time)
+                                   : (columns_.value_text(0) + QLatin1Char(',') + columns_.value_text(1) +
+                                      QLatin1Char(',') + columns_.value_text(2))
+                                         .toUtf8();
+    const std::vector<float> all = columns_.values_f(highest_column + 1);
+    const std::vector<float> values(all.begin() + std::min<std::size_t>(3, all.size()), all.end());
+    const QByteArray line = format_record_line(first, values);
+
+    const bool written =
+        writer_.append(log_path_(), header + line,
+                       cycle ? RecordWriter::OnFailure::kHold : RecordWriter::OnFailure::kRefuse);
+    if (!written && !cycle) return false;
+    if (cycle) writer_.replace_current_values(line);
+    std::lock_guard<std::mutex> lock(number_mutex_);
+    ++record_number_;
+    return written;
+}
+
+int RecordLog::flush_at_exit() {
+    const int held = writer_.flush_held();
+    if (held > 0)
+        print_(
+            QStringLiteral("%1 record lines could not be written to %2 and are lost").arg(held).arg(path()));
+    return held;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+
+#include "core/record_writer.h"
+
+class ColumnList;
+
+// The station's one record log: numbers the records of the logging cycle, the download and the
+// import, writes the header after every start of logging, formats each record from the column
+// list and appends it through one writer. A record counts (its number is used up) only once its
+// line is in the file, or, for a cycle record, held back to be written first when the file
+// takes lines again: a cycle's values cannot be measured again, a downloaded or imported record
+// can be fetched again and is refused instead.
+// Thread: any; the cycle, the download and the import append from their own worker threads.
+class RecordLog {
+  public:
+    using Printer = std::function<void(const QString& message)>;
+    using PathSource = std::function<QString()>;
+    static constexpr int kCycleColumnLimit = 240;
+    static constexpr int kTransferColumnLimit = 200;
+
+    // `log_path` gives the log file's path at each append (the file name may change between
+    // runs of logging). Lines go through a writer of their own.
+    RecordLog(ColumnList& columns, Printer print, PathSource log_path,
+              QString current_values_path = RecordWriter::default_current_values_path());
+
+    // The next record is number 0 and writes the header first.
+    void restart_numbering();
+    int record_number() const;
+
+    // Appends the cycle record of columns 0..highest_column, taken at `record_time`, and replaces
+    // the current-values file with it. Returns whether the line reached the file; one that did
+    // not is held back and still counts. False also when the record is too wide ("Column Error").
+    bool append_cycle(int highest_column, std::int64_t record_time);
+    // Appends a downloaded or imported record of columns 0..highest_column, the first three
+    // fields being the texts of columns 0..2. Returns whether the line reached the file; when it
+    // did not, nothing counts and the caller keeps the record as not done.
+    bool append_transfer(int highest_column);
+
+    // Lines held back from the cycle, not yet in the file.
+    int held_lines() const { return writer_.held_lines(); }
+    // Writes the held-back lines if the file takes them now; at exit the lines still held are
+    // said with their number. Returns that number.
+    int flush_at_exit();
+
+    QString path() const { return log_path_(); }
+    RecordWriter& writer() { return writer_; }
+
+  private:
+    bool append(int highest_column, bool cycle, std::int64_t record_time);
+    QByteArray header_line(int highest_column) const;
+
+    ColumnList& columns_;
+    Printer print_;
+    PathSource log_path_;
+    RecordWriter writer_;
+    std::mutex order_mutex_;           // records of all threads reach the file in number order
+    mutable std::mutex number_mutex_;  // the record number alone, read by the status line
+    int record_number_ = 0;
+};
