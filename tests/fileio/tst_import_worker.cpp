@@ -11,6 +11,7 @@ class ImportWorkerTest : public QObject {
     Q_OBJECT
   private slots:
     void fileRemoteModeRunsTheImportAndOtherModesStopIt();
+    void stopAfterRecordsEndsTheWorkerAtThatRecord();
 };
 
 void ImportWorkerTest::fileRemoteModeRunsTheImportAndOtherModesStopIt() {
@@ -46,6 +47,35 @@ void ImportWorkerTest::fileRemoteModeRunsTheImportAndOtherModesStopIt() {
     QVERIFY(!station.apply_import_mode());
     QVERIFY(!importer.import_running());
     QVERIFY(importer.wait(5000));
+}
+
+void ImportWorkerTest::stopAfterRecordsEndsTheWorkerAtThatRecord() {
+    QTemporaryDir dir;
+    const QString root = dir.path() + QStringLiteral("/");
+    SystemClock clock;
+    MemorySerialLink link(clock), modem(clock);
+    Station station(link, clock, root, &modem);
+    station.create_folders();
+    CoreSettings settings = station.core().settings();
+    settings.filename = QStringLiteral("import.csv");
+    settings.comm_mode = int(CommMode::FileRemote);
+    station.core().set_settings(settings);
+    fileio_core& importer = station.importer();
+    importer.store().set_values({{QStringLiteral("imp_en"), QStringLiteral("1")}});
+    QDir().mkpath(root + QStringLiteral("Import"));
+    QFile file(root + QStringLiteral("Import/long.csv"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    for (int i = 1; i <= 1000; ++i) file.write(QByteArray::number(i) + ",2026-12-07,10:00:00,1\n");
+    file.close();
+    QStringList console;
+    connect(&importer, &fileio_core::printline, this, [&](const QString& t) { console << t; });
+
+    importer.stop_after_records(3);
+    QVERIFY(station.apply_import_mode());
+    QVERIFY(importer.wait(20000));
+    QVERIFY(!importer.import_running());
+    importer.deliver_notices();
+    QCOMPARE(console, QStringList{QStringLiteral("Import of long.csv stopped after 3 records\r\n")});
 }
 
 QTEST_GUILESS_MAIN(ImportWorkerTest)
