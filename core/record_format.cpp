@@ -56,10 +56,14 @@ QByteArray format_record_line(const QByteArray& first_fields, const std::vector<
     line.reserve(first_fields.size() + int(values.size()) * 12 + 1);
     char number[kFloatFixed6Length];
     for (float v : values) {
+        line += ',';
+        if (std::isnan(v)) {
+            line += "nan";  // whatever its sign: a value nobody measured
+            continue;
+        }
         const char* end = write_fixed(number, number + sizeof number, double(v), kValueDecimals);
         const int length = int(end - number);
-        line += ',';
-        if (length < kValueWidth && !std::isnan(v)) line.append(kValueWidth - length, ' ');
+        if (length < kValueWidth) line.append(kValueWidth - length, ' ');
         line.append(number, length);
     }
     line += '\n';

@@ -17,7 +17,7 @@ QString format_clock_time(std::int64_t seconds);
 QByteArray format_header_line(const std::vector<QByteArray>& names);
 
 // Record line: `first_fields`, then "," and each value as printf's "%5.6f" writes it under the
-// "C" locale (whatever the process's locale is), then LF.
+// "C" locale (whatever the process's locale is), a NaN as "nan" without blanks, then LF.
 QByteArray format_record_line(const QByteArray& first_fields, const std::vector<float>& values);
 
 // Record number and record time as the first fields of a cycle record: "12,7 Dec 2026, 16:14:34".
