@@ -8,25 +8,29 @@
 
 // The curve of a plot window. A sample whose value is nan (a value not measured, or the break
 // between two logging runs) is a gap: the line stops before it and starts again after it, and a
-// reading with gaps on both sides is drawn as a dot. The axes autoscale to the readings alone.
+// reading with gaps on both sides is drawn as a dot. The value axis autoscales to the readings
+// alone, the time axis to every record.
 // Thread: the user-interface thread.
 class GapCurve : public QwtPlotCurve {
   public:
     explicit GapCurve(const QString& title) : QwtPlotCurve(title) {}
 
-    // The readings' extent; invalid (negative size) without readings, so the axes keep theirs.
+    // Times of every sample, so the time axis reaches the newest record even when it holds no
+    // reading; values of the readings alone. A negative size where there is nothing to fit.
     QRectF boundingRect() const override {
-        // Corners by hand: QRectF::united() skips the empty rectangle of a single point.
-        QPointF low, high;
-        bool any = false;
+        double left = 0, right = -1, bottom = 0, top = -1;  // empty
+        bool any_time = false, any_value = false;
         for (size_t i = 0; i < dataSize(); ++i) {
             const QPointF p = sample(int(i));
+            left = any_time ? std::min(left, p.x()) : p.x();
+            right = any_time ? std::max(right, p.x()) : p.x();
+            any_time = true;
             if (!std::isfinite(p.y())) continue;
-            low = any ? QPointF(std::min(low.x(), p.x()), std::min(low.y(), p.y())) : p;
-            high = any ? QPointF(std::max(high.x(), p.x()), std::max(high.y(), p.y())) : p;
-            any = true;
+            bottom = any_value ? std::min(bottom, p.y()) : p.y();
+            top = any_value ? std::max(top, p.y()) : p.y();
+            any_value = true;
         }
-        return any ? QRectF(low, high) : QRectF(1.0, 1.0, -2.0, -2.0);
+        return QRectF(left, bottom, right - left, top - bottom);
     }
 
     // Draws each run of readings between gaps as a curve of its own.

@@ -44,7 +44,7 @@ class PlotWindow : public QObject {
     void plotsColumnWithTitlesFromColumnList();
     void nanAndRestartLeaveGapsInTheCurve_data();
     void nanAndRestartLeaveGapsInTheCurve();
-    void valueAxisFitsTheReadings();
+    void valueAxisFitsTheReadingsAndTimeAxisTheRecords();
     void cycleTakesInAppendedRecord();
     void replotPushesReReadPoints();
     void timeAxisLabelsLocalDateAndZeroPaddedTime_data();
@@ -131,7 +131,7 @@ void PlotWindow::nanAndRestartLeaveGapsInTheCurve() {
     QVERIFY(!curve_y(window).contains(0.0));  // no marker at 0
 }
 
-void PlotWindow::valueAxisFitsTheReadings() {
+void PlotWindow::valueAxisFitsTheReadingsAndTimeAxisTheRecords() {
     DisplayRig rig;
     const QString log = rig.file(QStringLiteral("demo.csv"));
     // A restart between two runs, and the newest value not measured.
@@ -143,6 +143,8 @@ void PlotWindow::valueAxisFitsTheReadings() {
              qPrintable(QString::number(axis.lowerBound())));
     QVERIFY2(axis.upperBound() >= 22.25 && axis.upperBound() <= 23.0,
              qPrintable(QString::number(axis.upperBound())));
+    const double newest = QDateTime(QDate(2026, 12, 7), QTime(16, 4), Qt::LocalTime).toSecsSinceEpoch();
+    QVERIFY(window.plot()->axisScaleDiv(QwtPlot::xBottom).upperBound() >= newest);
 }
 
 void PlotWindow::cycleTakesInAppendedRecord() {
