@@ -40,7 +40,7 @@ void DisplayPieces::lcdValueIsRoundedToTheDigitsShown_data() {
     QTest::newRow("huge") << 3e38f << "OL";
     QTest::newRow("infinity") << std::numeric_limits<float>::infinity() << "OL";
     QTest::newRow("nan, not measured") << std::numeric_limits<float>::quiet_NaN() << "----";
-    QTest::newRow("123.45 as a float") << 123.45f << "123.45";
+    QTest::newRow("123.45, held as 123.44999") << 123.45f << "123.45";
 }
 
 void DisplayPieces::lcdValueIsRoundedToTheDigitsShown() {
