@@ -286,8 +286,12 @@ int FolderImport::import_file(Work& work, End& end) {
             return 0;
     }
     LedgerEntry& p = work.progress;
+    // The first bytes as they are now; compared again before each further read, so a file written
+    // anew while it is read is never continued with the other version's bytes.
+    const QByteArray head = file.read(0, LedgerEntry::kHashBytes);
     const bool shrank = f.size < p.imported;
-    if (shrank || (p.hash_length > 0 && hash_of(file.read(0, p.hash_length)) != p.hash)) {
+    if (shrank ||
+        (p.hash_length > 0 && (head.size() < p.hash_length || hash_of(head.left(p.hash_length)) != p.hash))) {
         services_.print(
             shrank ? QStringLiteral("%1 is shorter than what was imported of it: imported as a new file")
                          .arg(f.name)
@@ -308,6 +312,8 @@ int FolderImport::import_file(Work& work, End& end) {
     std::int64_t buffer_at = pos;  // the file offset of buffer[0]
     bool overlong = false;         // the line at pos is too long; its bytes are not kept
     bool at_end = false;
+    bool read_once = false;
+    bool rewritten = false;
     int records = 0;
     end = End::kDone;
     while (end == End::kDone) {
@@ -323,6 +329,11 @@ int FolderImport::import_file(Work& work, End& end) {
                 buffer.remove(0, start);
                 buffer_at = pos;
             }
+            if (read_once && file.read(0, head.size()) != head) {
+                rewritten = true;  // the next scan finds its start changed
+                break;
+            }
+            read_once = true;
             const QByteArray more = file.read(buffer_at + buffer.size(), kChunkBytes);
             at_end = more.size() < kChunkBytes;
             buffer += more;
@@ -373,17 +384,16 @@ int FolderImport::import_file(Work& work, End& end) {
     }
     // The first bytes imported are what tells this file from one written anew under its name.
     if (const LedgerEntry* now = ledger_->find(f.id)) {
-        const int head = int(std::min<std::int64_t>(now->imported, LedgerEntry::kHashBytes));
-        if (head > now->hash_length) {
+        const int length = int(std::min<std::int64_t>(now->imported, head.size()));
+        if (length > now->hash_length) {
             LedgerEntry e = *now;
-            const QByteArray bytes = file.read(0, head);
-            e.hash_length = bytes.size();
-            e.hash = hash_of(bytes);
+            e.hash_length = length;
+            e.hash = hash_of(head.left(length));
             ledger_->put(e);
             ledger_->flush();
         }
     }
-    if (end == End::kDone) read_to_end_.insert(f.id, qMakePair(f.size, f.mtime));
+    if (end == End::kDone && !rewritten) read_to_end_.insert(f.id, qMakePair(f.size, f.mtime));
     tell_windows(true);
     if (end == End::kStopped)
         services_.print(QStringLiteral("Import of %1 stopped after %2 records").arg(f.name).arg(records));

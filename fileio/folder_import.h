@@ -33,7 +33,7 @@ class FolderImport {
     static constexpr int kMaxLineBytes = 9999;  // the line end included
     static constexpr int kRecordColumns = 40;
     static constexpr std::int64_t kMinFileBytes = 5;  // a smaller new file holds no record yet
-    static constexpr std::int64_t kChunkBytes = 1 << 20;
+    static constexpr std::int64_t kChunkBytes = 64 * 1024;
     static constexpr std::int64_t kCompactJournalBytes = 1 << 20;
 
     FolderImport(Clock& clock, ImportServices& services);

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 #include "core_rig.h"
@@ -71,6 +72,7 @@ struct ImportRig final : ImportServices {
         ++records_imported;
         if (records_imported == stop_after) running_flag = false;
         acq.clock.advance(ms_per_record);
+        if (on_record) on_record(records_imported);
     }
     void records_added() override { ++notices; }
     DownloadTarget& target() override { return target_; }
@@ -80,8 +82,9 @@ struct ImportRig final : ImportServices {
     std::unique_ptr<ImportStore> store;
     std::unique_ptr<FolderImport> import;
     bool running_flag = true;
-    int stop_after = -1;    // the record after which the flag is cleared
-    int ms_per_record = 0;  // virtual time each record takes
+    int stop_after = -1;                 // the record after which the flag is cleared
+    int ms_per_record = 0;               // virtual time each record takes
+    std::function<void(int)> on_record;  // after each record, with the records so far
     int records_imported = 0;
     int notices = 0;  // the windows told
     QStringList console;

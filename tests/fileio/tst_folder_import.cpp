@@ -40,6 +40,7 @@ class FolderImportTest : public QObject {
     void uploadUnderATemporaryNameIsImportedOnceWhenRenamed();
     void fileThatShrankOrChangedItsStartIsANewFile_data();
     void fileThatShrankOrChangedItsStartIsANewFile();
+    void fileWrittenAnewWhileItIsReadIsNotMixedWithTheOldOne();
     void onlyRegularFilesAreRead_data();
     void onlyRegularFilesAreRead();
     void longFileIsImportedWhole();
@@ -306,6 +307,26 @@ void FolderImportTest::fileThatShrankOrChangedItsStartIsANewFile() {
     rig.scan(2);
     QCOMPARE(rig.logged_numbers(), logged);
     QCOMPARE(rig.console.contains(said), !said.isEmpty());
+}
+
+void FolderImportTest::fileWrittenAnewWhileItIsReadIsNotMixedWithTheOldOne() {
+    ImportRig rig;
+    // Longer than one read, so the import reads it again after it was written anew.
+    const int count = int(2 * FolderImport::kChunkBytes / 20);
+    rig.drop(QStringLiteral("data.csv"), numbered_records(1, count));
+    rig.on_record = [&](int records) {
+        if (records == 1)
+            rig.drop(QStringLiteral("data.csv"), numbered_records(900001, 900000 + count),
+                     ImportRig::kBase + 9);
+    };
+    rig.scan(3);
+    const QStringList logged = rig.logged_numbers();
+    const int first_new = logged.indexOf(QStringLiteral("900001"));
+    QVERIFY(first_new > 0);
+    QCOMPARE(logged.mid(0, first_new), numbers(1, first_new));         // the old version's first read
+    QCOMPARE(logged.mid(first_new), numbers(900001, 900000 + count));  // then the new one, whole
+    QCOMPARE(rig.console.filter(QStringLiteral("has changed from its start: imported as a new file")).size(),
+             1);
 }
 
 void FolderImportTest::onlyRegularFilesAreRead_data() {
