@@ -360,7 +360,8 @@ void MainWindow::on_tabWidget_currentChanged(int) {
 }
 
 void MainWindow::on_cmd_event(int event) {
-    if (event == 1) on_actionScan_for_devices_triggered();
+    // The core scans the bus again after an address change; the table fills as it finds sensors.
+    if (event == sdi12_core::kAddressChange) device_table::clear(*ui_->device_table);
 }
 
 void MainWindow::edit_device() {

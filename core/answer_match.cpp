@@ -69,6 +69,17 @@ bool answer_fits(const QByteArray& line, const QByteArray& command, AnswerKind k
     return false;
 }
 
+int announced_seconds(const QByteArray& line, const QByteArray& command, CommMode mode) {
+    QByteArray sent = command;
+    const int end = sent.indexOf('\r') >= 0 ? sent.indexOf('\r') : sent.indexOf('\n');
+    if (end >= 0) sent.truncate(end);
+    const QByteArray echo = mode == CommMode::Sdi12 ? sent : QByteArray("%") + sent;
+    QByteArray answer = without_line_end(line);
+    if (!sent.isEmpty() && answer.startsWith(echo)) answer.remove(0, echo.size());
+    const QByteArray ttt = answer.mid(1, 3);
+    return answer.size() >= 5 && all_digits(ttt) ? ttt.toInt() : -1;
+}
+
 QByteArray visible_line(QByteArray line) {
     return line.replace("\r", "<CR>").replace("\n", "<LF>");
 }

@@ -26,5 +26,9 @@ AnswerKind answer_kind_of(const QByteArray& command);
 // "aAb!", any for "?!". With an empty `command` (nothing sent yet) any line fits.
 bool answer_fits(const QByteArray& line, const QByteArray& command, AnswerKind kind, CommMode mode);
 
+// The seconds "ttt" a measurement answer (`line` fitting `command` as kMeasurement or
+// kConcurrent) announces until the data are ready, or -1 when the line holds none.
+int announced_seconds(const QByteArray& line, const QByteArray& command, CommMode mode);
+
 // A received line made readable for the console: CR and LF as "<CR>" and "<LF>".
 QByteArray visible_line(QByteArray line);

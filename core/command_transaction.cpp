@@ -10,6 +10,7 @@
 void CommandTransaction::start_single(const QString& command, int option_number) {
     command_ = command;
     option_number_ = option_number;
+    answered_ = false;
 }
 
 int CommandTransaction::start_batch(OptionBatchRequest request) {
@@ -59,6 +60,7 @@ int CommandTransaction::step_single(int state) {
         case kWaitAnswer: {
             QByteArray answer;
             if (take_answer(answer)) {
+                answered_ = true;
                 core_.announce(CoreEvent::kCommandAnswered, option_number_);
                 return kNext;
             }

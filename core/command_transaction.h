@@ -28,6 +28,10 @@ class CommandTransaction {
     // The readings of the latest batch so far (a copy).
     OptionBatchReply batch_reply() const;
 
+    // The single command's option number, and whether its answer came.
+    int option_number() const { return option_number_; }
+    bool answered() const { return answered_; }
+
     int step_single(int state);
     int step_batch(int state);
     int wait_budget(int state) const;
@@ -40,6 +44,7 @@ class CommandTransaction {
     CoreServices& core_;
     QString command_;
     int option_number_ = 0;
+    bool answered_ = false;
     OptionBatchRequest batch_;  // worker only
     std::size_t option_index_ = 0;
     int batches_started_ = 0;

@@ -39,6 +39,8 @@ class CoreServices {
     virtual std::vector<QByteArray> logging_script() const = 0;
     virtual int log_interval() const = 0;
     virtual void set_record_times(std::int64_t record_time, std::int64_t next_log_time) = 0;
+    // The start of a cycle: every column a cycle measures is NaN until the cycle fills it.
+    virtual void clear_measured_values() = 0;
     // The end of a cycle: the formula pass, the record line, the current values for the windows.
     virtual void finish_record() = 0;
     // Ends an activity that turns the core idle by itself (the scan, an option batch).

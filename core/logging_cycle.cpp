@@ -9,7 +9,14 @@ void LoggingCycle::start() {
     record_time_ = 0;
     next_log_time_ = 0;
     clock_offset_known_ = false;
+    long_cycle_said_ = false;
     reset_watchdog();
+}
+
+void LoggingCycle::resume() {
+    clock_offset_known_ = false;
+    reset_watchdog();
+    schedule_next_cycle();
 }
 
 void LoggingCycle::reset_watchdog() {
@@ -64,7 +71,13 @@ int LoggingCycle::step(int state) {
         case ScriptWalker::kWaitLine:
         case ScriptWalker::kWaitData:
         case ScriptWalker::kWaitConcurrent:
-        case ScriptWalker::kWaitResponse:
+        case ScriptWalker::kWaitResponse: {
+            const int next = walker_.wait(state);
+            if (next != state || !walker_.answer_overdue()) return next;
+            // A silent sensor costs its answer window, not the watchdog's minute.
+            walker_.give_up_answer();
+            return ScriptWalker::kWalk;
+        }
         case ScriptWalker::kDelay:
             return walker_.wait(state);
         case ScriptWalker::kEndOfScript:
@@ -85,6 +98,8 @@ int LoggingCycle::start_cycle() {
         return kWaitNextCycle;
     }
     walker_.reset(core_.logging_script());
+    // What this cycle does not measure is missing from its record, not a value of an earlier one.
+    core_.clear_measured_values();
     record_time_ = core_.clock().wall_seconds();
     core_.set_record_times(record_time_, next_log_time_);
     core_.print(QString::fromLatin1(format_record_time(record_time_)) + QStringLiteral(" : Gathering Data"));
@@ -110,8 +125,22 @@ int LoggingCycle::end_of_script() {
 
     core_.finish_record();
     schedule_next_cycle();
+    say_long_cycle();
     core_.announce(CoreEvent::kCycleEnded);
     return kWaitNextCycle;
+}
+
+void LoggingCycle::say_long_cycle() {
+    const std::int64_t length = core_.clock().wall_seconds() - record_time_;
+    const int interval = core_.log_interval();
+    if (long_cycle_said_ || length < interval) return;
+    long_cycle_said_ = true;
+    // The next cycle starts at the next multiple after this one ended: fewer records than asked.
+    core_.print(QStringLiteral("The cycle took %1 s, longer than the logging interval of %2 s: a record is "
+                               "written every %3 s (said once)")
+                    .arg(length)
+                    .arg(interval)
+                    .arg(next_log_time_ - record_time_));
 }
 
 int LoggingCycle::wait_budget(int state) const {
@@ -123,7 +152,7 @@ int LoggingCycle::wait_budget(int state) const {
         case ScriptWalker::kWaitData:
         case ScriptWalker::kWaitConcurrent:
         case ScriptWalker::kWaitResponse:
-            until = watchdog_start_ + kWatchdogMs + 1 - tick;
+            until = std::min(watchdog_start_ + kWatchdogMs, walker_.answer_deadline()) + 1 - tick;
             break;
         case ScriptWalker::kDelay:
             until = walker_.delay_deadline() + 1 - tick;

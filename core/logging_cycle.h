@@ -8,12 +8,13 @@
 
 class CoreServices;
 
-// One logging cycle after the other: at the start of a cycle it prints the record time and
-// walks the logging script; at its end it has the record written and waits for the next whole
-// multiple of the interval. A watchdog ends any wait for an answer line that lasts longer than
-// about a minute. A port that fails abandons the cycle in progress (no record); each later cycle
-// start tries it again. A wall clock set back or forward is said on the console; set back, the
-// next record time is taken afresh on the new clock, so logging never stalls.
+// One logging cycle after the other: at the start of a cycle it sets every measured column to
+// NaN, prints the record time and walks the logging script; at its end it has the record
+// written and waits for the next whole multiple of the interval. A cycle longer than the
+// interval is said once. Each answer has its window (see ScriptWalker); a watchdog ends any wait
+// for an answer line that still lasts longer than about a minute. A port that fails abandons the cycle in
+// progress (no record); each later cycle start tries it again. A wall clock set back or forward is said on
+// the console; set back, the next record time is taken afresh on the new clock, so logging never stalls.
 // Thread: the core's worker thread.
 class LoggingCycle {
   public:
@@ -26,6 +27,9 @@ class LoggingCycle {
 
     // Called when logging starts: the next step starts a cycle at once.
     void start();
+    // Called when logging goes on after a pause: the next cycle starts at the next multiple of
+    // the interval.
+    void resume();
     // One step of logging mode; returns the new step state.
     int step(int state);
     int wait_budget(int state) const;
@@ -39,6 +43,7 @@ class LoggingCycle {
     int abandon_cycle();
     void schedule_next_cycle();
     void reset_watchdog();
+    void say_long_cycle();
     // Notices a step of the wall clock since the last step and follows it.
     void watch_clock();
 
@@ -49,4 +54,5 @@ class LoggingCycle {
     std::int64_t next_log_time_ = 0;
     std::int64_t clock_offset_ms_ = 0;  // wall clock minus tick at the last step
     bool clock_offset_known_ = false;
+    bool long_cycle_said_ = false;
 };

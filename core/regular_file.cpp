@@ -32,7 +32,8 @@ RegularFileOpen refused(mode_t mode) {
 
 RegularFileOpen failed(int error) {
     RegularFileOpen result;
-    result.missing = error == ENOENT;
+    // A folder on the way that is no folder (a workspace that could not be made) holds no file either.
+    result.missing = error == ENOENT || error == ENOTDIR;
     result.reason = QString::fromLocal8Bit(std::strerror(error));
     return result;
 }

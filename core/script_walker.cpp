@@ -15,6 +15,41 @@ void ScriptWalker::reset(std::vector<QByteArray> script) {
     furthest_ = 0;
     pending_.clear();
     sent_.clear();
+    next_window_ms_ = -1;
+    windows_ms_.clear();
+    service_due_ms_ = -1;
+    said_silent_.clear();
+}
+
+int ScriptWalker::window_ms(char address) const {
+    for (const auto& [a, ms] : windows_ms_)
+        if (a == address) return ms;
+    return kDefaultAnswerWindowMs;
+}
+
+void ScriptWalker::await_answer(std::int64_t extra_ms) {
+    bytes_seen_ = core_.link().byte_counter();
+    answer_deadline_ = core_.clock().tick_ms() + std::max<std::int64_t>(extra_ms, 0) +
+                       window_ms(sent_.isEmpty() ? '?' : sent_[0]);
+}
+
+bool ScriptWalker::answer_overdue() {
+    const int bytes = core_.link().byte_counter();
+    const std::int64_t now = core_.clock().tick_ms();
+    // An answer on its way (a long data line at 1200 baud) is not cut off.
+    if (bytes != bytes_seen_) {
+        bytes_seen_ = bytes;
+        answer_deadline_ = std::max(answer_deadline_, now + window_ms(sent_.isEmpty() ? '?' : sent_[0]));
+    }
+    return now > answer_deadline_;
+}
+
+void ScriptWalker::give_up_answer() {
+    if (std::find(said_silent_.begin(), said_silent_.end(), sent_) != said_silent_.end()) return;
+    said_silent_.push_back(sent_);
+    core_.print(QStringLiteral("no answer from %1 to %2")
+                    .arg(QLatin1Char(sent_.isEmpty() ? '?' : sent_[0]))
+                    .arg(QString::fromLatin1(sent_)));
 }
 
 QByteArray ScriptWalker::fetch() {
@@ -43,6 +78,7 @@ int ScriptWalker::walk() {
                 break;
             case ScriptLineAction::kTimeout:
                 script_timeout_ms_ = ::script_timeout_ms(action.number);
+                next_window_ms_ = script_timeout_ms_;
                 break;
             default:
                 break;
@@ -54,6 +90,16 @@ int ScriptWalker::walk() {
             link.send_command(line, core_.comm_mode());
             lines_seen_ = link.line_counter();
             sent_ = line;
+            if (next_window_ms_ >= 0 && !line.isEmpty()) {
+                windows_ms_.emplace_back(line[0], next_window_ms_);
+                next_window_ms_ = -1;
+            }
+            service_due_ms_ = -1;
+            await_answer(0);
+        } else if (action.code == kWaitResponse) {
+            // A service request comes when the measurement said it would.
+            const std::int64_t now = core_.clock().tick_ms();
+            await_answer(service_due_ms_ > now ? service_due_ms_ - now : 0);
         }
         return action.code;
     }
@@ -88,6 +134,11 @@ int ScriptWalker::wait(int state) {
         case kWaitData:
             parse_values(line);
             break;
+        case kWaitLine: {
+            const int seconds = announced_seconds(line, sent_, core_.comm_mode());
+            if (seconds >= 0) service_due_ms_ = core_.clock().tick_ms() + std::int64_t(seconds) * 1000;
+            break;
+        }
         case kWaitConcurrent: {
             pending_.push_back({next_, core_.clock().wall_seconds() + kConcurrentDelaySeconds});
             // The lines up to the next START (the matching D commands) run when the continuation is due.

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 class CoreServices;
@@ -10,7 +11,10 @@ class CoreServices;
 // waits for their answer lines, stores data answers into columns and defers the data lines of
 // concurrent (C) measurements by 30 s while the other devices are served. A waiting state takes
 // only a line that answers the command just sent; any other line is shown as ignored and the
-// wait goes on, so a stray line never moves a value into another sensor's columns.
+// wait goes on, so a stray line never moves a value into another sensor's columns. An answer
+// is awaited for the device's answer window (TIMEOUT n of its definition, else 1 s, renewed by
+// every byte that arrives); a service request for the seconds the measurement announced plus
+// that window. A silent sensor is said once per command and cycle and costs only its window.
 // Thread: the core's worker thread.
 class ScriptWalker {
   public:
@@ -24,6 +28,7 @@ class ScriptWalker {
         kEndOfScript = 160,
     };
     static constexpr int kConcurrentDelaySeconds = 30;
+    static constexpr int kDefaultAnswerWindowMs = 1000;
 
     struct Continuation {
         int line_index;
@@ -51,8 +56,17 @@ class ScriptWalker {
     // Parses a data answer into the columns from the cell pointer on.
     void parse_values(const QByteArray& line);
 
+    // While waiting for an answer: whether its time is up (bytes still arriving renew it).
+    bool answer_overdue();
+    // Gives up the wait: "no answer from <address> to <command>", once per command and cycle.
+    void give_up_answer();
+    std::int64_t answer_deadline() const { return answer_deadline_; }
+
   private:
     QByteArray fetch();
+    int window_ms(char address) const;
+    // Starts the wait for an answer to the command sent last, `extra_ms` beyond its window.
+    void await_answer(std::int64_t extra_ms);
     // Whether the line that arrived answers what this waiting state waits for.
     bool answers_wait(int state, const QByteArray& line) const;
 
@@ -65,4 +79,10 @@ class ScriptWalker {
     QByteArray sent_;  // the last command sent in this cycle
     std::int64_t delay_deadline_ = 0;
     int script_timeout_ms_ = 0;
+    int next_window_ms_ = -1;  // TIMEOUT n: the window of the next command's device
+    std::vector<std::pair<char, int>> windows_ms_;
+    std::int64_t answer_deadline_ = 0;
+    int bytes_seen_ = 0;
+    std::int64_t service_due_ms_ = -1;  // when the last measurement said its data are ready
+    std::vector<QByteArray> said_silent_;
 };

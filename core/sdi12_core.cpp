@@ -1,5 +1,7 @@
 #include "core/sdi12_core.h"
 
+#include <limits>
+
 #include <QFile>
 #include <algorithm>
 #include <atomic>
@@ -39,6 +41,7 @@ class sdi12_core::Services final : public CoreServices {
         core_.set_record_times(record_time, next_log_time);
     }
     void finish_record() override { core_.finish_record(); }
+    void clear_measured_values() override { core_.clear_measured_values(); }
     void go_idle() override { core_.set_active(false); }
 
     void announce(CoreEvent event, int argument) override {
@@ -206,8 +209,32 @@ void sdi12_core::step() {
         std::lock_guard<std::mutex> lock(state_mutex_);
         if (mode_ == mode) step_state_ = state;
     }
+    after_tool_step(mode, state);
     watch_port();
     announce_mode();
+}
+
+void sdi12_core::after_tool_step(int mode, int state) {
+    if (mode == kSingleCommand && state == CommandTransaction::kNext && command_->answered() &&
+        command_->option_number() == kAddressChange) {
+        // The sensor answers at its new address now: the device list follows at once.
+        scan_->start();
+        set_mode(kScanning, AddressScan::kSend);
+        return;
+    }
+    const bool tool_done = (mode == kSingleCommand && state == CommandTransaction::kNext) ||
+                           (mode == kOptionBatch && state == CommandTransaction::kBatchDone) ||
+                           (mode == kScanning && state == AddressScan::kDone);
+    if (!tool_done) return;
+    {
+        std::lock_guard<std::mutex> lock(state_mutex_);
+        if (!logging_paused_) return;
+        logging_paused_ = false;
+    }
+    logging_->resume();
+    set_mode(kLogging, LoggingCycle::kWaitNextCycle);
+    set_active(true);
+    print(QStringLiteral("Logging goes on: next record at ") + format_clock_time(logging_->next_log_time()));
 }
 
 void sdi12_core::watch_port() {
@@ -254,11 +281,15 @@ void sdi12_core::set_mode(int mode, int step_state) {
     step_state_ = step_state;
 }
 
-void sdi12_core::leave_logging_for(const QString& what) {
-    if (mode() != kLogging) return;
-    print(QStringLiteral("Logging stopped for ") + what);
+void sdi12_core::pause_logging_for(const QString& what) {
+    const auto [mode, state] = mode_and_state();
+    if (mode != kLogging) return;
+    print(QStringLiteral("Logging paused for ") + what +
+          (state == LoggingCycle::kWaitNextCycle
+               ? QString()
+               : QStringLiteral(": the cycle in progress writes no record")));
     std::lock_guard<std::mutex> lock(state_mutex_);
-    stop_time_ = format_clock_time(clock_.wall_seconds());
+    logging_paused_ = true;
 }
 
 void sdi12_core::set_active(bool on) {
@@ -279,6 +310,11 @@ int sdi12_core::mode() const {
 int sdi12_core::step_state() const {
     std::lock_guard<std::mutex> lock(state_mutex_);
     return step_state_;
+}
+
+QString sdi12_core::port_problem() const {
+    std::lock_guard<std::mutex> lock(state_mutex_);
+    return port_problem_;
 }
 
 QString sdi12_core::last_answer() const {
@@ -358,6 +394,18 @@ void sdi12_core::prepare_scan(int /*request_code*/) {
 
 void sdi12_core::start_scan() {
     apply([this] {
+        bool paused;
+        {
+            std::lock_guard<std::mutex> lock(state_mutex_);
+            paused = logging_paused_;
+            logging_paused_ = false;
+        }
+        // A scan may find other sensors than the script logs: logging does not go on by itself.
+        if (mode() == kLogging || paused) {
+            print(QStringLiteral("Logging stopped for a scan"));
+            std::lock_guard<std::mutex> lock(state_mutex_);
+            stop_time_ = format_clock_time(clock_.wall_seconds());
+        }
         scan_->start();
         set_mode(kScanning, AddressScan::kSend);
         set_active(true);
@@ -370,6 +418,7 @@ void sdi12_core::set_logging(bool on) {
             set_mode(kIdle, 0);
             print(QStringLiteral("Stop"));
             std::lock_guard<std::mutex> lock(state_mutex_);
+            logging_paused_ = false;
             stop_time_ = format_clock_time(clock_.wall_seconds());
             return;
         }
@@ -387,7 +436,10 @@ void sdi12_core::set_logging(bool on) {
         set_mode(kLogging, LoggingCycle::kStartOfCycle);
         cursor_.mark(RecordCursor::kRestart, 0);
         log_->restart_numbering();
-        for (int i = 0; i < kClearedColumns; ++i) set_column_value(i, 0.0f);
+        // Nothing is measured yet: a sensor silent from the start is missing, never 0.
+        for (int i = 0; i < kClearedColumns; ++i)
+            set_column_value(
+                i, i < ColumnList::kFirstDataColumn ? 0.0f : std::numeric_limits<float>::quiet_NaN());
         logging_->start();
         print(QStringLiteral("Start"));
         set_active(true);
@@ -418,7 +470,7 @@ std::vector<QString> sdi12_core::script() const {
 
 void sdi12_core::do_cmd(QString str, int option) {
     apply([this, str, option] {
-        leave_logging_for(option == kAddressChange ? QStringLiteral("an address change")
+        pause_logging_for(option == kAddressChange ? QStringLiteral("an address change")
                                                    : QStringLiteral("a manual command"));
         command_->start_single(str, option);
         set_mode(kSingleCommand, CommandTransaction::kSend);
@@ -434,7 +486,7 @@ int sdi12_core::do_multicmd(const OptionBatchRequest& request) {
     // Shared, not referenced: a change asked for while the worker stops may run after we return.
     auto batch = std::make_shared<std::atomic<int>>(0);
     apply([this, request, batch] {
-        leave_logging_for(QStringLiteral("reading sensor options"));
+        pause_logging_for(QStringLiteral("reading sensor options"));
         *batch = command_->start_batch(request);
         set_mode(kOptionBatch, CommandTransaction::kSend);
         set_active(true);
@@ -474,6 +526,20 @@ void sdi12_core::set_record_times(std::int64_t record_time, std::int64_t next_lo
     next_log_time_ = next_log_time;
 }
 
+void sdi12_core::clear_measured_values() {
+    const double missing = std::numeric_limits<double>::quiet_NaN();
+    const QString missing_text = ColumnList::format_value(missing);
+    columns_.edit_all([&](std::vector<column_record>& all) {
+        const int last = std::min(int(all.size()) - 1, RecordCursor::kMaxColumn);
+        for (int i = ColumnList::kFirstDataColumn; i <= last; ++i) {
+            // Computed columns get their value from the formula pass at the end of the cycle.
+            if (!all[std::size_t(i)].formula.trimmed().isEmpty()) continue;
+            all[std::size_t(i)].value = missing;
+            all[std::size_t(i)].value_text = missing_text;
+        }
+    });
+}
+
 void sdi12_core::finish_record() {
     run_formulas(columns_, *this);
     write_record(cursor_.highest(), false);
@@ -510,17 +576,34 @@ QString sdi12_core::status_text(int code) const {
     switch (code) {
         case kRecordTime:
             return format_clock_time(record_time);
-        case kNextRecordTime:
-            return format_clock_time(record_time + interval);
+        case kNextRecordTime: {
+            // Never a time already past: a cycle in progress ends before the next multiple.
+            std::int64_t next;
+            {
+                std::lock_guard<std::mutex> lock(record_mutex_);
+                next = next_log_time_;
+            }
+            const std::int64_t now = clock_.wall_seconds();
+            return format_clock_time(next > now || interval <= 0 ? next : next_multiple(now, interval));
+        }
         case kRecordNumber:
             return QString::number(number);
         case kStatusLine: {
-            const bool logging = mode_name(mode()) == QLatin1String("LOGGING");
-            QString text = QStringLiteral("Logging ") + (logging ? QLatin1Char('Y') : QLatin1Char('N'));
+            const bool logging = mode() == kLogging;
+            bool paused;
+            {
+                std::lock_guard<std::mutex> lock(state_mutex_);
+                paused = logging_paused_;
+            }
+            QString text = QStringLiteral("Logging ") + (logging  ? QStringLiteral("Y")
+                                                         : paused ? QStringLiteral("paused")
+                                                                  : QStringLiteral("N"));
             if (logging) {
                 text += QStringLiteral("      Current record:") + QString::number(number) +
                         QStringLiteral(" at: ") + status_text(kRecordTime) +
                         QStringLiteral("      Next Log ") + status_text(kNextRecordTime);
+            } else if (paused) {
+                text += QStringLiteral(" for a sensor tool");
             } else {
                 std::lock_guard<std::mutex> lock(state_mutex_);
                 if (stop_time_.size() >= 2) text += QStringLiteral("     Stopped at ") + stop_time_;

@@ -84,6 +84,8 @@ class sdi12_core : public QThread, public ColumnSink {
     int mode() const;
     int step_state() const;
     QString last_answer() const;
+    // Why the port is lost (or could not be opened); empty while it works.
+    QString port_problem() const;
     int record_number() const;
     int highest_cell() const;
     int cell_pointer() const;
@@ -138,8 +140,13 @@ class sdi12_core : public QThread, public ColumnSink {
     void notify(std::function<void()> emission);
     void announce_mode();
     void set_mode(int mode, int step_state);
-    // A tool's request ends logging: said on the console and shown as a stop in the status line.
-    void leave_logging_for(const QString& what);
+    // A tool's request pauses logging for the tool's own duration: said on the console; the
+    // cycle in progress writes no record.
+    void pause_logging_for(const QString& what);
+    // After a step of a tool: an address change rescans the bus; a tool that is done lets paused
+    // logging go on at the next multiple of the interval.
+    void after_tool_step(int mode, int state);
+    void clear_measured_values();
     std::pair<int, int> mode_and_state() const;  // one consistent reading of both
     void set_active(bool on);
     CommMode comm_mode() const;
@@ -164,7 +171,8 @@ class sdi12_core : public QThread, public ColumnSink {
     bool active_ = false;
     QString last_answer_;
     QString stop_time_;
-    QString port_problem_;  // why the port is lost; empty while it works
+    QString port_problem_;         // why the port is lost; empty while it works
+    bool logging_paused_ = false;  // a sensor tool has the bus; logging goes on after it
 
     std::mutex request_mutex_;
     std::condition_variable request_cv_;

@@ -1,8 +1,32 @@
 #include "core/sensor_link.h"
 
+#include <cerrno>
+#include <cstring>
 #include <utility>
 
 #include "core/answer_match.h"
+
+namespace {
+
+// Why a port did not open, and what to do about the usual causes.
+QString open_failure_reason(int code) {
+#ifdef _WIN32
+    return QStringLiteral("system error %1").arg(code);
+#else
+    QString reason = QString::fromLocal8Bit(std::strerror(code));
+    if (code == EACCES || code == EPERM)
+        reason += QStringLiteral(
+            " (the user needs to be in the dialout group: sudo adduser $USER dialout, then "
+            "log in again)");
+    else if (code == ENOENT)
+        reason += QStringLiteral(" (is the adapter plugged in?)");
+    else if (code == EBUSY)
+        reason += QStringLiteral(" (another program has the port open)");
+    return reason;
+#endif
+}
+
+}  // namespace
 
 SensorLink::SensorLink(SerialLink& port, Clock& clock, Printer print)
     : port_(port), clock_(clock), print_(std::move(print)) {}
@@ -16,6 +40,15 @@ void SensorLink::open_port(int port_number, const std::string& workspace_root) {
     // Both messages can follow each other: a port that did not open took no settings either.
     if (!result.opened) print_(QStringLiteral("File Error %1").arg(result.error_code), false);
     if (!result.settings_ok) print_(QStringLiteral("DCB error"), false);
+    if (result.opened) return;
+    // A port that cannot be opened is a lost port: no command waits on it, and it is tried
+    // again at every cycle start until it is back.
+    lost_ = true;
+    loss_reason_ = open_failure_reason(result.error_code);
+    print_(QStringLiteral("Port COM%1 (%2) cannot be opened: %3")
+               .arg(port_number_)
+               .arg(QString::fromStdString(device_), loss_reason_),
+           false);
 }
 
 bool SensorLink::is_open() const {

@@ -25,12 +25,13 @@ class SensorLink {
     SensorLink(SerialLink& port, Clock& clock, Printer print);
 
     // Closes an open port, then opens COM port `port_number` (see port_device_name). Reports
-    // "File Error %d" and "DCB error" on the console; never throws.
+    // "File Error %d" and "DCB error" on the console; never throws. A port that does not open is
+    // lost from then on (said with its device and the reason), until reopen() finds it.
     void open_port(int port_number, const std::string& workspace_root);
     bool is_open() const;
 
-    // A port that stopped working (a pulled adapter, a peer that hung up) is closed and said
-    // once on the console; it stays lost until reopen() finds it again.
+    // A port that stopped working (a pulled adapter, a peer that hung up) or never opened is
+    // closed and said once on the console; it stays lost until reopen() finds it again.
     bool lost() const { return lost_; }
     QString loss_reason() const { return loss_reason_; }
     // Tries the device that was lost once more, quietly; says when it is back.

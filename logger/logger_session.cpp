@@ -67,6 +67,11 @@ int LoggerSession::scan() {
     prepare_workspace();
     station_.start_core();
     core_.prepare_scan(1);
+    if (!core_.port_problem().isEmpty()) {
+        // The console said which port and why.
+        flush_console();
+        return kNoPort;
+    }
     core_.start_scan();
     wait_for_step_state(AddressScan::kDone);
     flush_console();

@@ -19,7 +19,7 @@ class sdi12_core;
 class LoggerSession : public QObject {
     Q_OBJECT
   public:
-    enum ExitCode : int { kOk = 0, kUsage = 2, kNoAnswer = 3, kRecordsLost = 4 };
+    enum ExitCode : int { kOk = 0, kUsage = 2, kNoAnswer = 3, kRecordsLost = 4, kNoPort = 5 };
 
     LoggerSession(SerialLink& link, Clock& clock, const QString& workspace_root, QObject* parent = nullptr);
     ~LoggerSession() override;

@@ -47,7 +47,8 @@ const char* const kUsage =
     "  -h, --help        Show this text.\n"
     "\n"
     "Exit codes: 0 done; 2 bad arguments; 3 (cmd) no answer within 1000 ms;\n"
-    "            4 (log) record lines that the log file did not take are lost.\n";
+    "            4 (log) record lines that the log file did not take are lost;\n"
+    "            5 (scan) the port cannot be opened.\n";
 
 int usage_error(const QString& message) {
     std::fprintf(stderr, "veld-logger: %s\n\n%s", qPrintable(message), kUsage);

@@ -69,6 +69,9 @@ int FormulaEvaluator::priority(int code) {
 }
 
 float FormulaEvaluator::apply(int code, float a, float b) {
+    // A value nobody measured makes every result built on it unmeasured too, comparisons and
+    // logic included: "D > 5" of a silent sensor is neither true nor false.
+    if (std::isnan(a) || std::isnan(b)) return NAN;
     const bool integral = std::isfinite(a) && std::isfinite(b);
     switch (code) {
         case 1:
@@ -83,7 +86,7 @@ float FormulaEvaluator::apply(int code, float a, float b) {
             if (!integral) return NAN;
             return (low_bits(a) != 0 && low_bits(b) != 0) ? 1.0f : 0.0f;
         case 7:
-            return (a != 0.0f || b != 0.0f) ? 1.0f : 0.0f;  // NaN != 0 holds
+            return (a != 0.0f || b != 0.0f) ? 1.0f : 0.0f;
         case 8:
             if (!integral) return NAN;
             return float(low_bits(a) ^ low_bits(b));

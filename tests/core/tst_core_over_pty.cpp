@@ -83,7 +83,7 @@ void CoreOverPty::fullCycleOverThePtyWritesTheExpectedRecord() {
     core.set_logging(false);
     core.shut_down();
     QCOMPARE(layout.log_file(), QByteArray("Record,Date,Time,Air,,,\n"
-                                           "0,7 Dec 2026, 16:14:34,21.500000,45.200001,0.000000\n"));
+                                           "0,7 Dec 2026, 16:14:34,21.500000,45.200001,nan\n"));
 }
 
 QTEST_GUILESS_MAIN(CoreOverPty)

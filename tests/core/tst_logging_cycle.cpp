@@ -61,7 +61,8 @@ class LoggingCycleTest : public QObject {
     void cyclesStartAtWholeMultiplesOfTheInterval();
     void cycleLongerThanTheIntervalIsNotMadeUp();
     void headerIsWrittenAgainAfterStopAndStart();
-    void silentSensorEndsTheWaitWithTimeoutErrorAfterAMinute();
+    void aSilentSensorCostsItsAnswerWindowAndIsSaidOncePerCommand_data();
+    void aSilentSensorCostsItsAnswerWindowAndIsSaidOncePerCommand();
     void concurrentMeasurementResumesAfterThirtySeconds();
     void formulaColumnsEnterTheRecord();
     void valuesOutsideTheColumnsAreReportedAndDropped();
@@ -93,13 +94,13 @@ void LoggingCycleTest::fullCycleWritesHeaderAndRecordByteForByte() {
     rig.core->set_logging(true);
     QVERIFY(rig.run_until_records(1, 5000));
     QCOMPARE(rig.log_file(), QByteArray("Record,Date,Time,T,RH,V5,\n"
-                                        "0,7 Dec 2026, 16:14:34,21.500000,45.200001,0.000000\n"));
+                                        "0,7 Dec 2026, 16:14:34,21.500000,45.200001,nan\n"));
     QCOMPARE(rig.columns.label(3), QStringLiteral("Temp(3)"));
     QCOMPARE(rig.columns.value_text(4), QStringLiteral("45.2"));
     QVERIFY(rig.console.contains(
         QStringLiteral("Start\r\n7 Dec 2026, 16:14:34 : Gathering Data\r\nCELL 3\r\n3M!\r\n")));
     QCOMPARE(rig.core->status_text(20),
-             QStringLiteral("Logging Y      Current record:1 at: 16:14:34      Next Log 16:15:34"));
+             QStringLiteral("Logging Y      Current record:1 at: 16:14:34      Next Log 16:15:00"));
 }
 
 void LoggingCycleTest::cyclesStartAtWholeMultiplesOfTheInterval() {
@@ -144,17 +145,32 @@ void LoggingCycleTest::headerIsWrittenAgainAfterStopAndStart() {
     QVERIFY(lines[3].startsWith("0,"));
 }
 
-void LoggingCycleTest::silentSensorEndsTheWaitWithTimeoutErrorAfterAMinute() {
+void LoggingCycleTest::aSilentSensorCostsItsAnswerWindowAndIsSaidOncePerCommand_data() {
+    QTest::addColumn<QByteArray>("definition");
+    QTest::addColumn<int>("window_ms");
+    QTest::newRow("the default window") << kTh100 << 1000;
+    QTest::newRow("the window of the definition's TIMEOUT")
+        << QByteArray(
+               "<device><main description=\"Slow to wake\" cells=\"2\"/><log cmd=\"TIMEOUT 4\"/>"
+               "<log cell=\"0\" title=\"Temp\" cmd=\"aM!\"/><log title=\"RH\"/><log cmd=\"aD0!\"/></device>")
+        << 4000;
+}
+
+void LoggingCycleTest::aSilentSensorCostsItsAnswerWindowAndIsSaidOncePerCommand() {
+    QFETCH(QByteArray, definition);
+    QFETCH(int, window_ms);
     CoreRig rig;
-    rig.prepare_logging("[sensor]\naddress = 3\nid = 13X\nfault = silent\n", 3, kTh100, 3);
+    rig.prepare_logging("[sensor]\naddress = 3\nid = 13X\nfault = silent\n", 3, definition, 3);
     rig.core->set_logging(true);
-    rig.run_for(59000);
+    rig.run_for(window_ms - 100);
+    QVERIFY(!rig.console.contains(QStringLiteral("no answer")));
+    QVERIFY(rig.run_until_records(1, 2 * window_ms + 1000));
+    QCOMPARE(rig.console.count(QStringLiteral("no answer from 3 to 3M!\r\n")), 1);
+    // The walk goes on with 3D0!, silent as well, then the record says what was measured: nothing.
+    QVERIFY(rig.run_until_records(2, 65000));
+    QCOMPARE(rig.console.count(QStringLiteral("no answer from 3 to 3D0!\r\n")), 2);  // once in each cycle
     QVERIFY(!rig.console.contains(QStringLiteral("**TIMEOUT ERROR")));
-    rig.run_for(2000);
-    QCOMPARE(rig.console.count(QStringLiteral("**TIMEOUT ERROR\r\n")), 1);
-    // The walk goes on with 3D0!, which times out as well, then the record is written.
-    QVERIFY(rig.run_until_records(1, 65000));
-    QCOMPARE(rig.console.count(QStringLiteral("**TIMEOUT ERROR\r\n")), 2);
+    QVERIFY2(lines_of(rig.log_file())[1].endsWith(" 16:14:34,nan"), rig.log_file().constData());
 }
 
 void LoggingCycleTest::concurrentMeasurementResumesAfterThirtySeconds() {
@@ -167,16 +183,16 @@ void LoggingCycleTest::concurrentMeasurementResumesAfterThirtySeconds() {
     rig.run_for(3000);
     // The wind sensor was served while the first sensor measures; its data line is still pending.
     QCOMPARE(rig.columns.value_text(6), QStringLiteral("4.5"));
-    QCOMPARE(rig.columns.value_text(3), QStringLiteral("0"));
+    QCOMPARE(rig.columns.value_text(3), QStringLiteral("nan"));
     QCOMPARE(rig.records_ended, 0);
     rig.run_for(27000);
-    QCOMPARE(rig.columns.value_text(3), QStringLiteral("0"));
+    QCOMPARE(rig.columns.value_text(3), QStringLiteral("nan"));
     QVERIFY(rig.run_until_records(1, 10000));
     QCOMPARE(rig.columns.value_text(3), QStringLiteral("21.5"));
     const QStringList lines = rig.console_lines();
     QVERIFY(lines.indexOf(QStringLiteral("3M!")) < lines.indexOf(QStringLiteral("0D0!")));
     QCOMPARE(lines_of(rig.log_file())[1],
-             QByteArray("0,7 Dec 2026, 16:14:34,21.500000,45.200001,0.000000,4.500000,270.000000,0.000000"));
+             QByteArray("0,7 Dec 2026, 16:14:34,21.500000,45.200001,nan,4.500000,270.000000,nan"));
 }
 
 void LoggingCycleTest::formulaColumnsEnterTheRecord() {
@@ -187,7 +203,7 @@ void LoggingCycleTest::formulaColumnsEnterTheRecord() {
     QVERIFY(rig.run_until_records(1, 5000));
     const QList<QByteArray> lines = lines_of(rig.log_file());
     QCOMPARE(lines[0], QByteArray("Record,Date,Time,,,,,,,"));  // columns 0..8, unnamed ones empty
-    QVERIFY(lines[1].endsWith(",21.500000,45.200001,0.000000,0.000000,0.000000,43.000000"));
+    QVERIFY(lines[1].endsWith(",21.500000,45.200001,nan,nan,nan,43.000000"));
 }
 
 void LoggingCycleTest::valuesOutsideTheColumnsAreReportedAndDropped() {
@@ -243,7 +259,7 @@ void LoggingCycleTest::rebuildDuringACycleWaitsForTheNextCycle() {
     rig.core->rebuild_scripts();
     QVERIFY(rig.run_until_records(2, 30000));
     const QList<QByteArray> lines = lines_of(rig.log_file());
-    QVERIFY2(lines[1].endsWith(",1.000000,2.000000,0.000000"), lines[1].constData());
+    QVERIFY2(lines[1].endsWith(",1.000000,2.000000,nan"), lines[1].constData());
     QCOMPARE(rig.columns.value_text(10), QStringLiteral("1"));
 }
 
@@ -351,7 +367,7 @@ void LoggingCycleTest::strayLineNeverMovesAValueIntoAnotherSensorsColumns() {
     rig.link.feed(stray.toStdString(), rig.clock.tick_ms() + at_ms);
     QVERIFY(rig.run_until_records(1, 5000));
     // A stray line may cost a value (it then stays as a silent sensor's would); it never moves one.
-    QVERIFY2(rig.log_file().endsWith(",21.500000,45.200001,4.500000,270.000000,0.000000\n"),
+    QVERIFY2(rig.log_file().endsWith(",21.500000,45.200001,4.500000,270.000000,nan\n"),
              rig.log_file().constData());
 }
 

@@ -1,5 +1,6 @@
-// What the core does with the sensor tools' requests: it leaves logging visibly, and an option
-// batch asks only the options that can be read, on its own copy of them.
+// What the core does with the sensor tools' requests: it pauses logging for them and goes on by
+// itself, a scan ends logging visibly, and an option batch asks only the options that can be
+// read, on its own copy of them.
 #include <QtTest>
 
 #include "core/sdi12_core.h"
@@ -18,39 +19,55 @@ dev_opt option(const char* type, const char* read) {
 class ToolRequests : public QObject {
     Q_OBJECT
   private slots:
-    void requestWhileLoggingSaysLoggingStoppedAndShowsTheStopTime_data();
-    void requestWhileLoggingSaysLoggingStoppedAndShowsTheStopTime();
+    void aToolPausesLoggingWhichGoesOnByItselfAtTheNextMultiple_data();
+    void aToolPausesLoggingWhichGoesOnByItselfAtTheNextMultiple();
+    void aScanWhileLoggingSaysThatLoggingStopped();
     void optionBatchAsksOnlyOptionsWithAReadCommand();
 };
 
-void ToolRequests::requestWhileLoggingSaysLoggingStoppedAndShowsTheStopTime_data() {
+void ToolRequests::aToolPausesLoggingWhichGoesOnByItselfAtTheNextMultiple_data() {
     QTest::addColumn<int>("request");  // 0: manual command, 1: address change, 2: option batch
     QTest::addColumn<QString>("said");
-    QTest::newRow("manual command") << 0 << "Logging stopped for a manual command\r\n";
-    QTest::newRow("address change") << 1 << "Logging stopped for an address change\r\n";
-    QTest::newRow("option batch") << 2 << "Logging stopped for reading sensor options\r\n";
+    QTest::newRow("manual command") << 0 << "Logging paused for a manual command\r\n";
+    QTest::newRow("address change") << 1 << "Logging paused for an address change\r\n";
+    QTest::newRow("option batch") << 2 << "Logging paused for reading sensor options\r\n";
 }
 
-void ToolRequests::requestWhileLoggingSaysLoggingStoppedAndShowsTheStopTime() {
+void ToolRequests::aToolPausesLoggingWhichGoesOnByItselfAtTheNextMultiple() {
     QFETCH(int, request);
     QFETCH(QString, said);
     CoreRig rig(utc_seconds(2026, 12, 7, 9, 5, 3));
     rig.attach_bus(sim_configs::kOneSensor);
+    rig.set_interval(10);
     rig.core->set_logging(true);
-    rig.run_for(2000);
-    QVERIFY(!rig.console.contains(QStringLiteral("Logging stopped")));
-    const QString stop_time = QStringLiteral("09:05:05");
+    QVERIFY(rig.run_until_records(1, 3000));
+    QCOMPARE(rig.core->status_text(sdi12_core::kStatusLine).section(QStringLiteral("Next Log "), 1),
+             QStringLiteral("09:05:10"));
     if (request == 0) rig.core->do_cmd(QStringLiteral("3I!"));
     if (request == 1) rig.core->do_cmd(QStringLiteral("3A4!"), sdi12_core::kAddressChange);
     if (request == 2) rig.core->do_multicmd({{option("FLOAT", "aXRAVG!")}, QStringLiteral("3")});
     rig.run_for(10);
     QCOMPARE(rig.console.count(said), 1);
     QCOMPARE(rig.core->status_text(sdi12_core::kStatusLine),
-             QStringLiteral("Logging N     Stopped at ") + stop_time);
-    // A request made while not logging says nothing of logging.
-    rig.core->do_cmd(QStringLiteral("3I!"));
+             QStringLiteral("Logging paused for a sensor tool"));
+    // After the tool (and the scan that follows an address change) logging goes on by itself.
+    QVERIFY(rig.run_until([&] { return rig.core->mode() == sdi12_core::kLogging; }, 30000));
+    QCOMPARE(rig.console.count(QStringLiteral("Logging goes on: next record at ")), 1);
+    QVERIFY(rig.run_until_records(2, 30000));
+    QVERIFY(!rig.console.contains(QStringLiteral("Logging stopped")));
+    if (request == 1) QVERIFY(!rig.devices.slot(4).identification.isEmpty());  // found at its new address
+}
+
+void ToolRequests::aScanWhileLoggingSaysThatLoggingStopped() {
+    CoreRig rig(utc_seconds(2026, 12, 7, 9, 5, 3));
+    rig.attach_bus(sim_configs::kOneSensor);
+    rig.core->set_logging(true);
+    QVERIFY(rig.run_until_records(1, 3000));
+    rig.core->start_scan();
     rig.run_for(10);
-    QCOMPARE(rig.console.count(QStringLiteral("Logging stopped")), 1);
+    QCOMPARE(rig.console.count(QStringLiteral("Logging stopped for a scan\r\n")), 1);
+    QVERIFY(rig.core->status_text(sdi12_core::kStatusLine)
+                .startsWith(QStringLiteral("Logging N     Stopped at 09:05:0")));
 }
 
 void ToolRequests::optionBatchAsksOnlyOptionsWithAReadCommand() {

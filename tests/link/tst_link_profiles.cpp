@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cerrno>
 
 #include "core/clock.h"
 #include "core/memory_serial_link.h"
@@ -75,7 +76,8 @@ class LinkProfilesTest : public QObject {
     void partialLineOverflowsOnlyBeyond250Characters();
     void highBitIsMaskedOff();
     void breakHeardAsNulNeverReachesTheLine();
-    void missingPortReportsFileErrorThenDcbErrorAndStaysSilent();
+    void aPortThatCannotBeOpenedIsSaidWithItsReasonAndIsLost_data();
+    void aPortThatCannotBeOpenedIsSaidWithItsReasonAndIsLost();
     void refusedSettingsReportDcbError();
     void countersResetTogether();
 
@@ -276,22 +278,41 @@ void LinkProfilesTest::breakHeardAsNulNeverReachesTheLine() {
     QCOMPARE(rig.link.byte_counter(), 10);
 }
 
-void LinkProfilesTest::missingPortReportsFileErrorThenDcbErrorAndStaysSilent() {
+void LinkProfilesTest::aPortThatCannotBeOpenedIsSaidWithItsReasonAndIsLost_data() {
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QString>("remedy");
+    QTest::newRow("missing adapter") << ENOENT << "(is the adapter plugged in?)";
+    QTest::newRow("no permission") << EACCES << "dialout group";
+}
+
+void LinkProfilesTest::aPortThatCannotBeOpenedIsSaidWithItsReasonAndIsLost() {
+    QFETCH(int, error);
+    QFETCH(QString, remedy);
     ManualClock clock;
     MemorySerialLink port(clock);
-    port.set_open_error(2);
+    port.set_open_error(error);
     Console console;
     SensorLink link(port, clock, console.printer());
     link.open_port(7, "/nonexistent-workspace/");
-    QCOMPARE(console.text, QString("File Error 2\r\nDCB error\r\n"));
+    const QStringList said = console.text.split(QStringLiteral("\r\n"));
+    QCOMPARE(said.mid(0, 2), (QStringList{QStringLiteral("File Error %1").arg(error), "DCB error"}));
+    QVERIFY2(said[2].startsWith(QStringLiteral("Port COM7 (/dev/ttyS6) cannot be opened: ")) &&
+                 said[2].contains(remedy),
+             qPrintable(said[2]));
     QVERIFY(!link.is_open());
+    QVERIFY(link.lost());
+    const QString before = console.text;
 
+    // Nothing is sent or waited for on it, and nothing more is said until it is back.
     port.feed("0+1\r\n");
     link.read_step();
     link.send_command("0M!", CommMode::Sdi12);
-    QCOMPARE(console.text, QString("File Error 2\r\nDCB error\r\n"));
+    QCOMPARE(console.text, before);
     QCOMPARE(link.line_counter(), 0);
     QVERIFY(port.events().empty());
+    port.set_open_error(0);
+    QVERIFY(link.reopen());
+    QVERIFY(console.text.endsWith(QStringLiteral("Port COM7 (/dev/ttyS6) is back\r\n")));
 }
 
 void LinkProfilesTest::refusedSettingsReportDcbError() {

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 #include "core/clock.h"
@@ -262,10 +263,16 @@ void PosixSerialLinkTest::missingPortReportsFileErrorWithTheSystemCode() {
     QString console;
     SensorLink link(port, clock, [&console](const QString& t, bool raw) { console += raw ? t : t + "\r\n"; });
     link.open_port(97, root);
-    QCOMPARE(console, QString("File Error %1\r\nDCB error\r\n").arg(ENOENT));
+    const QString said =
+        QString(
+            "File Error %1\r\nDCB error\r\nPort COM97 (%2) cannot be opened: %3 (is the "
+            "adapter plugged in?)\r\n")
+            .arg(ENOENT)
+            .arg(QString::fromStdString(device), QString::fromLocal8Bit(std::strerror(ENOENT)));
+    QCOMPARE(console, said);
     QVERIFY(!link.is_open());
     link.read_step();
-    QCOMPARE(console, QString("File Error %1\r\nDCB error\r\n").arg(ENOENT));
+    QCOMPARE(console, said);
 }
 
 void PosixSerialLinkTest::sensorLinkTalksThroughTheWorkspacePortLink() {

@@ -12,8 +12,8 @@ namespace {
 const QByteArray kSensor =
     "[sensor]\naddress = 0\nid = 13VELDINSTTH100 100SN0001\nm_seconds = 0\nvalues = 21.50 -3.25\n";
 
-// The record's values: the sensor's two, an empty column, a formula and a formula without a value.
-const QByteArray kValues = "21.500000,-3.250000,0.000000,70.699997,nan";
+// The record's values: the sensor's two, a column nobody measured, a formula and a formula without a value.
+const QByteArray kValues = "21.500000,-3.250000,nan,70.699997,nan";
 
 // LANG and LC_ALL of this process for a scope; the programs it starts inherit them.
 // Thread: the test's thread.

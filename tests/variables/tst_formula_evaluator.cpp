@@ -166,10 +166,11 @@ void FormulaEvaluatorTest::expressionGivesItsValue_data() {
     QTest::newRow("NaN negated") << QByteArray("-E") << nan;
     QTest::newRow("NaN abs") << QByteArray("ABS(E)") << nan;
     QTest::newRow("NaN through parentheses") << QByteArray("(E-1)/2") << nan;
-    QTest::newRow("NaN equal to itself") << QByteArray("E=E") << 0.0f;
-    QTest::newRow("NaN not equal") << QByteArray("E<>E") << 1.0f;
-    QTest::newRow("NaN less") << QByteArray("E<1") << 0.0f;
-    QTest::newRow("NaN or counts as non-zero") << QByteArray("E|0") << 1.0f;
+    // A comparison or logic over a value nobody measured is neither true nor false.
+    QTest::newRow("NaN equal to itself") << QByteArray("E=E") << nan;
+    QTest::newRow("NaN not equal") << QByteArray("E<>E") << nan;
+    QTest::newRow("NaN less") << QByteArray("E<1") << nan;
+    QTest::newRow("NaN or") << QByteArray("E|0") << nan;
     QTest::newRow("NaN and") << QByteArray("E&1") << nan;
     QTest::newRow("NaN xor") << QByteArray("E^1") << nan;
     QTest::newRow("NaN not") << QByteArray("!E") << nan;
