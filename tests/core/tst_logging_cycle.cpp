@@ -4,11 +4,13 @@
 #include <QTime>
 
 #include <QtTest>
+#include <cerrno>
 #include <thread>
 
 #include "core/record_log.h"
 #include "core/record_writer.h"
 #include "core_rig.h"
+#include "sim/sim_bus.h"
 #include "sim_configs.h"
 #include "variables/column_list.h"
 
@@ -63,6 +65,7 @@ class LoggingCycleTest : public QObject {
     void headerIsWrittenAgainAfterStopAndStart();
     void aSilentSensorCostsItsAnswerWindowAndIsSaidOncePerCommand_data();
     void aSilentSensorCostsItsAnswerWindowAndIsSaidOncePerCommand();
+    void aSensorThatFallsSilentIsMissingFromLaterRecordsAndALongCycleIsSaidOnce();
     void concurrentMeasurementResumesAfterThirtySeconds();
     void formulaColumnsEnterTheRecord();
     void valuesOutsideTheColumnsAreReportedAndDropped();
@@ -80,6 +83,7 @@ class LoggingCycleTest : public QObject {
     void wallClockStepIsSaidOnceAndRecordsKeepTheInterval_data();
     void wallClockStepIsSaidOnceAndRecordsKeepTheInterval();
     void pulledPortAbandonsTheCycleAndLoggingResumesWhenItIsBack();
+    void aPortMissingWhenLoggingStartsWritesNoRecordUntilItIsBack();
     void linesBeyondTheHeldBackBoundAreCountedAndSaid();
     void currentValuesFileThatCannotBeReplacedIsSaidOnce();
     void logFileNameThatLeavesTheLogFolderIsRefused_data();
@@ -171,6 +175,24 @@ void LoggingCycleTest::aSilentSensorCostsItsAnswerWindowAndIsSaidOncePerCommand(
     QCOMPARE(rig.console.count(QStringLiteral("no answer from 3 to 3D0!\r\n")), 2);  // once in each cycle
     QVERIFY(!rig.console.contains(QStringLiteral("**TIMEOUT ERROR")));
     QVERIFY2(lines_of(rig.log_file())[1].endsWith(" 16:14:34,nan"), rig.log_file().constData());
+}
+
+void LoggingCycleTest::aSensorThatFallsSilentIsMissingFromLaterRecordsAndALongCycleIsSaidOnce() {
+    CoreRig rig;
+    rig.prepare_logging(sim_configs::kOneSensor + "fault = silent\n", 3, kTh100, 3);
+    rig.bus->with_bus([](SimBus& bus) { bus.set_faults_enabled(false); });
+    rig.set_interval(1);
+    rig.core->set_logging(true);
+    QVERIFY(rig.run_until_records(1, 3000));
+    rig.bus->with_bus([](SimBus& bus) { bus.set_faults_enabled(true); });
+    QVERIFY(rig.run_until_records(3, 10000));
+    const QList<QByteArray> lines = lines_of(rig.log_file());
+    QVERIFY2(lines[1].endsWith(",21.500000,45.200001,nan"), rig.log_file().constData());
+    // Never the values it gave before it fell silent.
+    QVERIFY2(lines[2].endsWith(",nan,nan,nan") && lines[3].endsWith(",nan,nan,nan"),
+             rig.log_file().constData());
+    // Two answer windows do not fit into a 1 s interval: said once, with the cycle's length.
+    QCOMPARE(rig.console.count(QStringLiteral("longer than the logging interval of 1 s")), 1);
 }
 
 void LoggingCycleTest::concurrentMeasurementResumesAfterThirtySeconds() {
@@ -416,6 +438,23 @@ void LoggingCycleTest::pulledPortAbandonsTheCycleAndLoggingResumesWhenItIsBack()
     QCOMPARE(rig.console.count(QStringLiteral(" is back\r\n")), 1);
     QVERIFY(!rig.core->status_text(20).contains(QStringLiteral("Port lost")));
     QVERIFY(lines_of(rig.log_file())[1].startsWith("0,"));
+}
+
+void LoggingCycleTest::aPortMissingWhenLoggingStartsWritesNoRecordUntilItIsBack() {
+    CoreRig rig;
+    rig.prepare_logging(sim_configs::kOneSensor, 3, kTh100, 3);
+    rig.set_interval(5);
+    rig.link.set_open_error(ENOENT);
+    rig.core->set_logging(true);
+    rig.run_for(16000);  // four cycle starts
+    QCOMPARE(rig.console.count(QStringLiteral("cannot be opened")), 1);
+    QVERIFY(!rig.console.contains(QStringLiteral("no answer")));  // nothing waits on a missing port
+    QVERIFY(rig.core->status_text(20).contains(QStringLiteral("Port lost: ")));
+    QCOMPARE(rig.log_file(), QByteArray());
+    rig.link.set_open_error(0);
+    QVERIFY(rig.run_until_records(1, 6000));
+    QCOMPARE(rig.console.count(QStringLiteral(" is back\r\n")), 1);
+    QVERIFY(lines_of(rig.log_file())[1].endsWith(",21.500000,45.200001,nan"));
 }
 
 void LoggingCycleTest::linesBeyondTheHeldBackBoundAreCountedAndSaid() {

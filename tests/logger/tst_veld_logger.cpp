@@ -75,6 +75,7 @@ class VeldLoggerTest : public QObject {
     void argumentsAreCheckedBeforeAnythingRuns_data();
     void argumentsAreCheckedBeforeAnythingRuns();
     void scanPrintsOneLinePerAnsweringSensor();
+    void scanWithoutItsPortSaysWhyAndExitsWithFive();
     void logWithCyclesWritesThatManyRecordsAndExits();
     void cmdPrintsTheAnswerLine();
     void cmdWithoutAnswerExitsWithThree();
@@ -113,6 +114,17 @@ void VeldLoggerTest::scanPrintsOneLinePerAnsweringSensor() {
     QCOMPARE(r.out.count("scanning address "), 16);
     QVERIFY2(r.out.endsWith("0 0I!013VELDINSTTH100 100SN0001\n3 3I!313VELDINSTWIND20100SN0003\n"),
              r.out.constData());
+}
+
+void VeldLoggerTest::scanWithoutItsPortSaysWhyAndExitsWithFive() {
+    if (QFile::exists(QStringLiteral("/dev/ttyS96"))) QSKIP("this machine has that serial device");
+    LoggerWorkspace ws;
+    ws.write(QStringLiteral("Config/config.xml"),
+             "<!DOCTYPE CoreConfig>\n<main>\n <config PortNo=\"97\" CommMode=\"0\"/>\n</main>\n");
+    const Run r = run_logger(ws, {"scan"});
+    QCOMPARE(r.code, 5);
+    QVERIFY2(r.out.contains("Port COM97 (/dev/ttyS96) cannot be opened: "), r.out.constData());
+    QVERIFY(!r.out.contains("scanning address "));
 }
 
 void VeldLoggerTest::logWithCyclesWritesThatManyRecordsAndExits() {
