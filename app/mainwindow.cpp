@@ -198,6 +198,7 @@ void MainWindow::build_dialogs() {
 void MainWindow::connect_console() {
     connect(&core_, &sdi12_core::printline, console_, &comms_console::newline, Qt::QueuedConnection);
     connect(&core_, &sdi12_core::printline, manual_command_, &ManualCommand::new_text, Qt::QueuedConnection);
+    connect(assoc_dialog_, &dev_assoc::printline, console_, &comms_console::newline);
     console_->startTimer(250);
 }
 
@@ -484,9 +485,13 @@ void MainWindow::on_actionView_Console_triggered() {
     on_actionConsole_triggered();
 }
 
+void MainWindow::say(const QString& problem) {
+    if (!problem.isEmpty()) core_.print(problem);
+}
+
 void MainWindow::open_lcd(int index, int file_number) {
     ldc_panel* panel = lcd_[index];
-    panel->load_layout(station_.path(QStringLiteral("lcd%1.xml").arg(file_number), kFolderConfig));
+    say(panel->load_layout(station_.path(QStringLiteral("lcd%1.xml").arg(file_number), kFolderConfig)));
     panel->update_panels();
     panel->start_timer();
     bring_up(panel);
@@ -494,7 +499,7 @@ void MainWindow::open_lcd(int index, int file_number) {
 
 void MainWindow::open_chart(int number) {
     Kplot_win* plot = plots_[number - 1];
-    plot->load_layout(station_.path(QStringLiteral("plot%1.xml").arg(number), kFolderConfig));
+    say(plot->load_layout(station_.path(QStringLiteral("plot%1.xml").arg(number), kFolderConfig)));
     plot->set_log_file(core_.log_file_path());
     bring_up(plot);
 }

@@ -121,6 +121,8 @@ class MainWindow : public QMainWindow {
     // Clipboard commands act only while the Variable List is shown.
     bool variable_list_shown() const;
     // LCD panel window `index` (0..4) with its layout file "lcd<file_number>.xml".
+    // A problem with a file, said on the console (nothing when empty).
+    void say(const QString& problem);
     void open_lcd(int index, int file_number);
     // Plot window `number` (1..4) with "plot<number>.xml" over the current log.
     void open_chart(int number);

@@ -90,8 +90,10 @@ void Station::load_device_definitions() {
 
 void Station::load_device_definition(int slot) {
     if (slot < 0 || slot >= DeviceList::kSlots) return;
-    if (!refuse_unsafe_definition(slot))
-        parse_dev_cfg::load_slot(devices_, slot, path(QString(), kFolderDevices));
+    if (!refuse_unsafe_definition(slot)) {
+        const QString said = parse_dev_cfg::load_slot(devices_, slot, path(QString(), kFolderDevices));
+        if (!said.isEmpty()) core_->print(said);
+    }
     core_->rebuild_scripts();
 }
 

@@ -75,10 +75,11 @@ void Kplot_win::build_menus() {
 
 // ---- layout file ----------------------------------------------------------------------------
 
-void Kplot_win::load_layout(const QString& path) {
+QString Kplot_win::load_layout(const QString& path) {
     layout_path_ = path;
-    layout_.load(path);
+    const QString said = layout_.load(path);
     reader_.set_column(layout_.index);
+    return said;
 }
 
 int Kplot_win::save_layout() {

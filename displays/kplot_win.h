@@ -46,7 +46,8 @@ class Kplot_win : public QMainWindow {
     ~Kplot_win() override;
 
     // Remembers `path` as the layout file and applies what it holds (a missing file changes nothing).
-    void load_layout(const QString& path);
+    // Returns what to say on the console about the file (empty when all is well).
+    QString load_layout(const QString& path);
     // Writes the layout file: 0, or -1 when it cannot be written (or no file was ever loaded).
     int save_layout();
     // The log file to plot (the LOG folder + the core's log file name); reads it and redraws.

@@ -5,11 +5,6 @@
 
 namespace layout_file {
 
-namespace {
-// A layout file holds a few short elements; anything far larger is not one and is not read.
-constexpr qint64 kMaxLayoutBytes = 1024 * 1024;
-}  // namespace
-
 QDomDocument new_document(QDomElement& root) {
     QDomDocument doc(QStringLiteral("Config"));
     doc.appendChild(doc.createProcessingInstruction(QStringLiteral("xml"),
@@ -29,12 +24,6 @@ int save(const QString& path, const QByteArray& bytes) {
     if (!file.open(QIODevice::WriteOnly)) return -1;
     file.write(bytes);
     return file.commit() ? 0 : -1;
-}
-
-QByteArray load(const QString& path) {
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) return {};
-    return file.read(kMaxLayoutBytes);
 }
 
 QString colour_name(const QColor& colour) {

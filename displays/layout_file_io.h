@@ -7,8 +7,8 @@
 
 #include "core/element_attributes.h"
 
-// What the LCD and plot layout files share: the document ("Config", root "main"), reading a file
-// of bounded size, replacing it whole, and attributes read into a field only when they read.
+// What the LCD and plot layout files share: the document ("Config", root "main"), its size
+// bound, replacing it whole, and attributes read into a field only when they read.
 // Thread: the user-interface thread (the windows that own the files).
 namespace layout_file {
 
@@ -19,8 +19,8 @@ QByteArray text(const QDomDocument& doc);
 // Replaces the file with `bytes`. 0 on success, -1 when the file cannot be written (then the
 // old file stays as it was).
 int save(const QString& path, const QByteArray& bytes);
-// The file's bytes; empty when it is missing or unreadable.
-QByteArray load(const QString& path);
+// A layout file holds a few short elements; anything far larger is not one and is not read.
+inline constexpr qint64 kMaxLayoutBytes = 1024 * 1024;
 
 // "#rrggbb" in lower-case hexadecimal digits.
 QString colour_name(const QColor& colour);

@@ -74,6 +74,9 @@ int LcdLayout::save(const QString& path) const {
     return layout_file::save(path, write());
 }
 
-void LcdLayout::load(const QString& path) {
-    read(layout_file::load(path));
+QString LcdLayout::load(const QString& path) {
+    if (path.isEmpty()) return QString();
+    LcdLayoutHandler handler(*this);
+    return read_settings_file(path, handler, layout_file::kMaxLayoutBytes)
+        .said(QStringLiteral("the default layout (place, size, colours and cells)"));
 }

@@ -29,5 +29,7 @@ struct LcdLayout {
     // save: 0, or -1 when the file cannot be written.
     int save(const QString& path) const;
     // A missing or unreadable file changes nothing.
-    void load(const QString& path);
+    // A missing file changes nothing. Returns the console line for a file that is there but
+    // could not be read whole (not a regular file, a fault in it); it never blocks.
+    QString load(const QString& path);
 };

@@ -73,11 +73,12 @@ void ldc_panel::build_menus() {
 
 // ---- layout file ----------------------------------------------------------------------------
 
-void ldc_panel::load_layout(const QString& path) {
+QString ldc_panel::load_layout(const QString& path) {
     layout_path_ = path;
     for (int i = 0; i < kBoundCells; ++i) layout_.index[size_t(i)] = cells_[size_t(i)].column;
-    layout_.load(path);
+    const QString said = layout_.load(path);
     for (int i = 0; i < kBoundCells; ++i) cells_[size_t(i)].column = layout_.index[size_t(i)];
+    return said;
 }
 
 int ldc_panel::save_layout() {

@@ -40,7 +40,8 @@ class ldc_panel : public QMainWindow {
 
     // Remembers `path` as the layout file and applies what it holds over the current settings
     // (a missing file changes nothing). The grid is rebuilt the next time the window is shown.
-    void load_layout(const QString& path);
+    // Returns what to say on the console about the file (empty when all is well).
+    QString load_layout(const QString& path);
     // Writes the layout file: 0, or -1 when it cannot be written (or no file was ever loaded).
     int save_layout();
     // Starts the 100 ms tick that restyles the window once after each relayout; starting it again

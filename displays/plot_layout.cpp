@@ -55,6 +55,9 @@ int PlotLayout::save(const QString& path) const {
     return layout_file::save(path, write());
 }
 
-void PlotLayout::load(const QString& path) {
-    read(layout_file::load(path));
+QString PlotLayout::load(const QString& path) {
+    if (path.isEmpty()) return QString();
+    PlotLayoutHandler handler(*this);
+    return read_settings_file(path, handler, layout_file::kMaxLayoutBytes)
+        .said(QStringLiteral("the default layout (place, size, colours, column and points)"));
 }

@@ -22,5 +22,7 @@ struct PlotLayout {
     void read(const QByteArray& document);
     QByteArray write() const;
     int save(const QString& path) const;  // 0, or -1 when the file cannot be written
-    void load(const QString& path);       // a missing or unreadable file changes nothing
+    // A missing file changes nothing. Returns the console line for a file that is there but
+    // could not be read whole (not a regular file, a fault in it); it never blocks.
+    QString load(const QString& path);
 };

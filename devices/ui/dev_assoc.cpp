@@ -1,7 +1,5 @@
 #include "devices/ui/dev_assoc.h"
 
-#include <QFile>
-
 #include "devices/device_list.h"
 #include "ui_dev_assoc.h"
 #include "variables/column_list.h"
@@ -23,9 +21,9 @@ void dev_assoc::setup(int slot) {
     all_entries_.clear();
     fitting_entries_.clear();
 
-    // A missing or unreadable file leaves the list empty; nothing to report.
-    QFile file(association_file_);
-    if (file.open(QIODevice::ReadOnly)) all_entries_ = device_association::read(file.readAll());
+    // A missing file leaves the list empty; one that cannot be read (never blocking) is said.
+    const QString said = device_association::read_file(association_file_, all_entries_);
+    if (!said.isEmpty()) emit printline(said + QStringLiteral("\r\n"));
 
     ui_->idEdit->setPlainText(edited_.identification);
     ui_->config_comboBox->clear();

@@ -33,6 +33,8 @@ class dev_assoc : public QDialog {
   signals:
     // With the dialog's copy of the slot as it now stands in the device list.
     void dev_changed(idev* dev);
+    // A problem with the association file, for the console.
+    void printline(QString text);
 
   public slots:
     void on_buttonBox_accepted();

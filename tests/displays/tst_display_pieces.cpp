@@ -1,5 +1,7 @@
 // The LCD value text, the layout codes and the two layout files.
+#include <sys/stat.h>
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -19,6 +21,8 @@ class DisplayPieces : public QObject {
     void lcdLayoutFileBindsOnlySixteenCellsAndKeepsWhatItDoesNotSay();
     void plotLayoutFileRoundTrips();
     void unwritableLayoutFileReportsMinusOne();
+    void layoutFileThatIsNoFileOrIsGarbledIsSaidAndKeepsTheDefaults_data();
+    void layoutFileThatIsNoFileOrIsGarbledIsSaidAndKeepsTheDefaults();
 };
 
 void DisplayPieces::lcdValueIsRoundedToTheDigitsShown_data() {
@@ -137,6 +141,36 @@ void DisplayPieces::unwritableLayoutFileReportsMinusOne() {
     QTemporaryDir dir;
     QCOMPARE(LcdLayout().save(dir.filePath(QStringLiteral("missing/lcd1.xml"))), -1);
     QCOMPARE(PlotLayout().save(QString()), -1);
+}
+
+void DisplayPieces::layoutFileThatIsNoFileOrIsGarbledIsSaidAndKeepsTheDefaults_data() {
+    QTest::addColumn<int>("kind");  // 0: a FIFO, 1: a folder, 2: garbled XML
+    QTest::addColumn<QString>("said");
+    QTest::newRow("a FIFO, which must not block") << 0 << "not a regular file (a FIFO)";
+    QTest::newRow("a folder") << 1 << "not a regular file";
+    QTest::newRow("garbled") << 2 << "line 1";
+}
+
+void DisplayPieces::layoutFileThatIsNoFileOrIsGarbledIsSaidAndKeepsTheDefaults() {
+    QFETCH(int, kind);
+    QFETCH(QString, said);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("lcd1.xml"));
+    if (kind == 0) QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    if (kind == 1) QVERIFY(QDir().mkpath(path));
+    if (kind == 2) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("<main><layout x=\"7\"><<");
+    }
+    LcdLayout lcd;
+    const QString lcd_said = lcd.load(path);
+    QVERIFY2(lcd_said.contains(said) && lcd_said.contains(QStringLiteral("the default layout")),
+             qPrintable(lcd_said));
+    QCOMPARE(lcd.w, LcdLayout().w);
+    PlotLayout plot;
+    QVERIFY(plot.load(path).contains(said));
+    QCOMPARE(plot.index, PlotLayout().index);
 }
 
 QTEST_GUILESS_MAIN(DisplayPieces)
