@@ -23,9 +23,9 @@ Station::Station(SerialLink& link, Clock& clock, const QString& workspace_root, 
     download_target_ = std::make_unique<CoreDownloadTarget>(*core_, columns_);
     remote_ = std::make_unique<remotelogger_core>(
         *modem_link, clock, *download_target_, path(QStringLiteral("gsmdialout.xml"), kFolderConfig), root_);
-    importer_ = std::make_unique<fileio_core>(clock, *download_target_,
-                                              path(QStringLiteral("fileio.xml"), kFolderConfig),
-                                              default_import_directory(root_));
+    importer_ = std::make_unique<fileio_core>(
+        clock, *download_target_, path(QStringLiteral("fileio.xml"), kFolderConfig),
+        default_import_directory(root_), nullptr, [this] { return log_->path(); });
 }
 
 Station::~Station() {

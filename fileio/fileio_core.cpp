@@ -60,7 +60,9 @@ fileio_core::fileio_core(Clock& clock, DownloadTarget& target, const QString& se
       store_(settings_path, default_directory),
       notices_(*this),
       services_(std::make_unique<Services>(*this, target, settings_path, std::move(log_path))),
-      import_(std::make_unique<FolderImport>(clock, *services_)) {}
+      import_(std::make_unique<FolderImport>(clock, *services_)) {
+    if (!store_.load_said().isEmpty()) print(store_.load_said());
+}
 
 fileio_core::~fileio_core() {
     shut_down();

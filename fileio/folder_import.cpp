@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "core/regular_file.h"
 #include "fileio/import_line.h"
 #include "fileio/import_services.h"
 #include "remote/download_target.h"
@@ -104,7 +105,7 @@ class ImportFile {
 std::int64_t offset_after_lines(const QString& path, std::int64_t n, std::int64_t& lines) {
     lines = 0;
     QFile file(path);
-    if (n <= 0 || !file.open(QIODevice::ReadOnly)) return 0;
+    if (n <= 0 || !open_regular_file(file, QIODevice::ReadOnly).opened) return 0;
     std::int64_t offset = 0;
     bool open_line = false;
     for (;;) {
@@ -162,7 +163,7 @@ void FolderImport::open_ledger(const ImportSettings& settings, const QString& fo
             continue;
         }
         QFile file(f.path);
-        if (file.open(QIODevice::ReadOnly)) {
+        if (open_regular_file(file, QIODevice::ReadOnly).opened) {
             const QByteArray head = file.read(std::min<std::int64_t>(e.imported, LedgerEntry::kHashBytes));
             e.hash_length = head.size();
             e.hash = hash_of(head);

@@ -2,6 +2,8 @@
 
 #include <QSaveFile>
 
+#include "core/regular_file.h"
+
 namespace {
 
 // Ledgers are small; a larger file is not ours.
@@ -97,7 +99,8 @@ void ImportLedger::replay(const QByteArray& text, std::int64_t log_size) {
 bool ImportLedger::load(std::int64_t log_size) {
     entries_.clear();
     QFile file(path_);
-    const bool existed = file.open(QIODevice::ReadOnly);
+    // Never blocking on a FIFO put in its place.
+    const bool existed = open_regular_file(file, QIODevice::ReadOnly).opened;
     if (existed) replay(file.read(kMaxLedgerBytes), log_size);
     file.close();
     compact();
@@ -163,7 +166,7 @@ bool ImportLedger::write_through(const QByteArray& text) {
     if (all.isEmpty()) return true;
     if (!journal_.isOpen()) {
         journal_.setFileName(path_);
-        if (!journal_.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
+        if (!open_regular_file(journal_, QIODevice::WriteOnly | QIODevice::Append).opened) return false;
     }
     // Handed to the system at once (no sync): a killed program loses none of it.
     if (journal_.write(all) != all.size() || !journal_.flush()) {

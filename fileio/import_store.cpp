@@ -2,7 +2,7 @@
 
 ImportStore::ImportStore(const QString& settings_path, QString default_directory)
     : default_directory_(std::move(default_directory)), store_(settings_path) {
-    store_.load();
+    load_said_ = store_.load();
 }
 
 ImportSettings ImportStore::settings() const {

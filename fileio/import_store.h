@@ -19,6 +19,8 @@ class ImportStore {
 
     ImportSettings settings() const;
     QString default_directory() const { return default_directory_; }
+    // What reading fileio.xml at construction had to say (empty when all was well).
+    QString load_said() const { return load_said_; }
     // A copy of the whole store.
     Kgenparse snapshot() const;
 
@@ -29,4 +31,5 @@ class ImportStore {
     const QString default_directory_;
     mutable std::mutex mutex_;
     Kgenparse store_;
+    QString load_said_;
 };

@@ -1,7 +1,6 @@
 #include "fileio/kgenparse.h"
 
 #include <QDomDocument>
-#include <QFile>
 #include <QSaveFile>
 
 #include "core/start_element_handler.h"
@@ -30,10 +29,10 @@ class GenericSettingsReader final : public StartElementHandler {
 
 }  // namespace
 
-void Kgenparse::load() {
-    QFile file(path_);
-    if (!file.open(QIODevice::ReadOnly)) return;
-    load_text(file.read(kMaxFileBytes));
+QString Kgenparse::load() {
+    GenericSettingsReader handler(*this);
+    return read_settings_file(path_, handler, kMaxFileBytes)
+        .said(QStringLiteral("the default import settings"));
 }
 
 void Kgenparse::load_text(const QByteArray& xml) {

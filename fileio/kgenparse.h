@@ -17,9 +17,10 @@ class Kgenparse {
 
     QString path() const { return path_; }
 
-    // Reads the bound file; a missing or unreadable file adds nothing, a fault in the file ends the
-    // reading with what came before it.
-    void load();
+    // Reads the bound file; a missing file adds nothing, a fault ends the reading with what came
+    // before it, and a file that is no regular file is never opened. Returns the console line for
+    // a file that is there but could not be read whole (empty otherwise).
+    QString load();
     void load_text(const QByteArray& xml);
 
     // The value of `name`, or `fallback` when it was never set (an empty value is a value).

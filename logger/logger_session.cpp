@@ -108,10 +108,12 @@ int LoggerSession::finish_logging() {
 
 int LoggerSession::import_files(int cycles) {
     fileio_core& importer = station_.importer();
-    int written = 0;
     QEventLoop loop;
-    connect(&importer, &fileio_core::end_of_log, &loop, [&] {
-        if (cycles > 0 && ++written >= cycles) stop();
+    // Windows are told of imported records a few times a second, not once a record: the worker
+    // counts the records itself and ends after the last one asked for.
+    importer.stop_after_records(cycles);
+    connect(&importer, &QThread::finished, &loop, [&] {
+        if (cycles > 0) stop();
     });
     logging_loop_ = &loop;
     station_.apply_import_mode();

@@ -39,13 +39,15 @@ struct LoggerWorkspace {
         lines.removeAll(QByteArray());
         return lines;
     }
-    // Starts `veld-logger log` (no record limit: it runs until it is ended).
-    void start_logging(QProcess& p) const {
+    // Starts `veld-logger log` (without `cycles`, no record limit: it runs until it is ended).
+    void start_logging(QProcess& p, int cycles = 0) const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("USERPROFILE"), home.path());
         p.setProcessEnvironment(env);
         p.setProcessChannelMode(QProcess::MergedChannels);
-        p.start(qEnvironmentVariable("VELD_LOGGER"), {QStringLiteral("log")});
+        QStringList args{QStringLiteral("log")};
+        if (cycles > 0) args << QStringLiteral("--cycles") << QString::number(cycles);
+        p.start(qEnvironmentVariable("VELD_LOGGER"), args);
     }
     // Ends it as a user's Ctrl+C does. Returns what it printed.
     static QByteArray terminate(QProcess& p, QByteArray printed = {}) {

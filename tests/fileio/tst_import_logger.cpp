@@ -8,6 +8,7 @@ class ImportLoggerTest : public QObject {
     Q_OBJECT
   private slots:
     void logImportsDroppedFilesAndAfterARestartOnlyWhatWasAdded();
+    void logWithCyclesEndsAfterThatManyImportedRecords();
 };
 
 void ImportLoggerTest::logImportsDroppedFilesAndAfterARestartOnlyWhatWasAdded() {
@@ -44,6 +45,20 @@ void ImportLoggerTest::logImportsDroppedFilesAndAfterARestartOnlyWhatWasAdded() 
     QVERIFY2(lines[2].startsWith("2,2026-12-07,10:10:00,21.500000,44.000000,"), lines[2]);
     QVERIFY2(lines[3].startsWith("3,2026-12-07,10:20:00,22.000000,45.000000,"), lines[3]);
     QVERIFY2(lines[5].startsWith("4,2026-12-07,10:30:00,-5.000000,-9.000000,"), lines[5]);
+}
+
+void ImportLoggerTest::logWithCyclesEndsAfterThatManyImportedRecords() {
+    LoggerWorkspace ws;
+    QByteArray file = "Record,Date,Time,Air\n";
+    for (int n = 1; n <= 5; ++n) file += QByteArray::number(n) + ",2026-12-07,10:00:00,20.0\n";
+    ws.write(QStringLiteral("Import/station.csv"), file);
+    QProcess logger;
+    ws.start_logging(logger, 3);
+    QVERIFY(logger.waitForFinished(60000));
+    QCOMPARE(logger.exitCode(), 0);
+    const QList<QByteArray> lines = ws.log_lines();
+    QCOMPARE(lines.size(), 4);  // the header and three records
+    QVERIFY(lines[3].startsWith("3,"));
 }
 
 QTEST_GUILESS_MAIN(ImportLoggerTest)
