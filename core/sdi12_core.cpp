@@ -541,6 +541,8 @@ void sdi12_core::clear_measured_values() {
 }
 
 void sdi12_core::finish_record() {
+    // The Record column holds the number of the record being written, for panels bound to it.
+    set_column_value(ColumnList::kRecordColumn, float(log_->record_number()));
     run_formulas(columns_, *this);
     write_record(cursor_.highest(), false);
     board_.publish(columns_);

@@ -68,7 +68,10 @@ void DownloadedRecord::store(ColumnList& columns, int highest_column) const {
     for (const QString& v : values) numbers.push_back(read_float(v));
     columns.edit_all([&](std::vector<column_record>& all) {
         const int count = int(all.size());
-        if (count > ColumnList::kRecordColumn) all[ColumnList::kRecordColumn].value_text = number;
+        if (count > ColumnList::kRecordColumn) {
+            all[ColumnList::kRecordColumn].value_text = number;
+            all[ColumnList::kRecordColumn].value = number.trimmed().toDouble();  // "C" locale
+        }
         if (count > ColumnList::kDateColumn) all[ColumnList::kDateColumn].value_text = date;
         if (count > ColumnList::kTimeColumn) all[ColumnList::kTimeColumn].value_text = time;
         const int last = std::max(highest_column, ColumnList::kFirstDataColumn + int(values.size()) - 1);
