@@ -13,6 +13,8 @@ void ModemLink::open_port(int port_number, const std::string& workspace_root) {
     // Both messages can follow each other: a port that did not open took no settings either.
     if (!result.opened) print_(QStringLiteral("File Error %1").arg(result.error_code), false);
     if (!result.settings_ok) print_(QStringLiteral("DCB error"), false);
+    const std::string in_use = port_in_use_text(port_number, result);
+    if (!in_use.empty()) print_(QString::fromStdString(in_use), false);
 }
 
 void ModemLink::close_port() {

@@ -4,10 +4,13 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 
@@ -71,6 +74,45 @@ bool took_all_but_char_format(const termios& wanted, const termios& got) {
            wanted.c_cc[VMIN] == got.c_cc[VMIN] && wanted.c_cc[VTIME] == got.c_cc[VTIME];
 }
 
+// Who holds the lock on the device open as `fd`: /proc/locks lists every lock with its owner's
+// process id and the locked file as "major:minor:inode" (major and minor in hex), for example
+// "1: FLOCK  ADVISORY  WRITE 4242 00:18:6 0 EOF". The program name is that process's comm. A
+// holder in another pid namespace shows as pid 0, and none is found on systems without /proc.
+void find_lock_holder(int fd, OpenResult& result) {
+    struct stat device {};
+    if (::fstat(fd, &device) != 0) return;
+    std::FILE* locks = std::fopen("/proc/locks", "re");
+    if (!locks) return;
+    char line[256];
+    while (std::fgets(line, sizeof line, locks)) {
+        char kind[16];
+        int pid = 0;
+        unsigned dev_major = 0, dev_minor = 0;
+        unsigned long inode = 0;
+        // Lines of waiting requests ("1: -> FLOCK ...") read "->" as the kind and do not match.
+        if (std::sscanf(line, "%*d: %15s %*s %*s %d %x:%x:%lu", kind, &pid, &dev_major, &dev_minor, &inode) !=
+            5)
+            continue;
+        if (std::strcmp(kind, "FLOCK") != 0 || pid <= 0 || inode != device.st_ino ||
+            dev_major != major(device.st_dev) || dev_minor != minor(device.st_dev))
+            continue;
+        result.holder_pid = pid;
+        break;
+    }
+    std::fclose(locks);
+    if (result.holder_pid <= 0) return;
+    const std::string comm_path = "/proc/" + std::to_string(result.holder_pid) + "/comm";
+    if (std::FILE* comm = std::fopen(comm_path.c_str(), "re")) {
+        char name[64] = {};
+        if (std::fgets(name, sizeof name, comm)) {
+            result.holder_program = name;
+            if (!result.holder_program.empty() && result.holder_program.back() == '\n')
+                result.holder_program.pop_back();
+        }
+        std::fclose(comm);
+    }
+}
+
 std::int64_t monotonic_ms() {
     timespec now{};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
@@ -104,7 +146,10 @@ OpenResult PosixSerialLink::open(const std::string& name, const LineSettings& se
         return result;
     }
     // The port is not shared: a second recorder on the same port would steal half the answers.
+    // The lock is the kernel's, so it goes with the process however that ends; who holds it is
+    // told from /proc/locks.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        find_lock_holder(fd, result);
         ::close(fd);
         result.error_code = EBUSY;
         return result;

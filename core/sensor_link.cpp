@@ -44,7 +44,9 @@ void SensorLink::open_port(int port_number, const std::string& workspace_root) {
     // A port that cannot be opened is a lost port: no command waits on it, and it is tried
     // again at every cycle start until it is back.
     lost_ = true;
-    loss_reason_ = open_failure_reason(result.error_code);
+    // Another Veld program (or any that locks it) holding the port is named, so it can be ended.
+    const std::string in_use = port_in_use_text(port_number, result);
+    loss_reason_ = in_use.empty() ? open_failure_reason(result.error_code) : QString::fromStdString(in_use);
     print_(QStringLiteral("Port COM%1 (%2) cannot be opened: %3")
                .arg(port_number_)
                .arg(QString::fromStdString(device_), loss_reason_),

@@ -23,7 +23,20 @@ struct OpenResult {
     bool opened = false;
     int error_code = 0;
     bool settings_ok = false;
+    // When another process holds the port: its process id and program name, where the platform
+    // tells them (0 and empty otherwise).
+    int holder_pid = 0;
+    std::string holder_program;
 };
+
+// "COM3 is in use by veld-logger (pid 4242)" when the open failed on a port that a known
+// process holds; empty otherwise.
+inline std::string port_in_use_text(int port, const OpenResult& result) {
+    if (result.opened || result.holder_pid <= 0) return std::string();
+    const std::string program = result.holder_program.empty() ? "another program" : result.holder_program;
+    return "COM" + std::to_string(port) + " is in use by " + program + " (pid " +
+           std::to_string(result.holder_pid) + ")";
+}
 
 // The one small interface between the recorder and a serial port: byte-wise, never blocking
 // except in wait_readable. Free of Qt so the platform implementations stay plain.

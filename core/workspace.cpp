@@ -30,6 +30,14 @@ QString value_of(const QString& entry) {
 }  // namespace
 
 QString workspace_root_for(const QStringList& environment) {
+    // An unattended logger is given its workspace by name (an environment file of its service).
+    for (const QString& entry : environment) {
+        if (!entry.startsWith(QLatin1String("VELD_WORKSPACE=")) || entry.size() <= 15) continue;
+        QString root = value_of(entry);
+        root.replace(QLatin1Char('\\'), QLatin1Char('/'));
+        if (!root.endsWith(QLatin1Char('/'))) root += QLatin1Char('/');
+        return root;
+    }
     for (const QString& entry : environment) {
         if (entry.contains(QLatin1String("USERPROFILE"))) {
             QString root = value_of(entry) + QStringLiteral("/Documents/Veld/");

@@ -6,7 +6,8 @@
 // Folder kinds of workspace_path.
 enum FolderKind : int { kFolderNone = 0, kFolderDevices = 1, kFolderConfig = 2, kFolderLog = 3 };
 
-// The workspace root for an environment given as "NAME=value" entries. The first entry that
+// The workspace root for an environment given as "NAME=value" entries. VELD_WORKSPACE, when set
+// and not empty, names the root itself (a slash is added). Otherwise the first entry that
 // contains USERPROFILE wins (Windows layout, backslashes turned into slashes). Without it,
 // on Linux and macOS, HOME gives "$HOME/Documents/Veld/"; with neither the root is relative.
 QString workspace_root_for(const QStringList& environment);

@@ -20,19 +20,32 @@ LoggerSession::LoggerSession(SerialLink& link, Clock& clock, const QString& work
     : QObject(parent), out_(stdout), station_(link, clock, workspace_root), core_(station_.core()) {
     // The core emits on this thread, in the order it printed: written at once, nothing queued
     // that could be left behind at exit.
-    connect(&core_, &sdi12_core::printline, this, [this](const QString& text) {
-        out_ << QString(text).remove(QLatin1Char('\r'));
-        // Received characters come one by one; a write per line is enough for a reader of the output.
-        if (text.endsWith(QLatin1Char('\n'))) out_.flush();
-    });
-    connect(&station_.remote(), &remotelogger_core::printline, this, [this](const QString& text) {
-        out_ << QString(text).remove(QLatin1Char('\r'));
-        if (text.endsWith(QLatin1Char('\n'))) out_.flush();
-    });
-    connect(&station_.importer(), &fileio_core::printline, this, [this](const QString& text) {
-        out_ << QString(text).remove(QLatin1Char('\r'));
-        out_.flush();
-    });
+    connect(&core_, &sdi12_core::printline, this, &LoggerSession::print_console);
+    connect(&station_.remote(), &remotelogger_core::printline, this, &LoggerSession::print_console);
+    connect(&station_.importer(), &fileio_core::printline, this, &LoggerSession::print_console);
+}
+
+void LoggerSession::print_console(const QString& text) {
+    if (quiet_ && !shown_when_quiet(text)) return;
+    out_ << QString(text).remove(QLatin1Char('\r'));
+    // Received characters come one by one; a write per line is enough for a reader of the output.
+    if (text.endsWith(QLatin1Char('\n'))) out_.flush();
+}
+
+bool LoggerSession::shown_when_quiet(const QString& text) const {
+    // Bus traffic comes a character at a time and ends with a bare line end; messages come whole.
+    if (!text.endsWith(QLatin1String("\r\n"))) return false;
+    const QString line = text.chopped(2);
+    if (line.isEmpty()) return false;
+    if (line.endsWith(QLatin1String(" : Gathering Data"))) return true;
+    // What goes as planned: the start and end of logging, and the script lines the cycle echoes
+    // (a script ends in "END" whether it holds one or not). Any other message is a warning or error.
+    if (line == QLatin1String("Start") || line == QLatin1String("Stop") || line == QLatin1String("END") ||
+        line == QLatin1String("Hello World"))
+        return false;
+    for (const QString& script_line : core_.script())
+        if (script_line == line) return false;
+    return true;
 }
 
 LoggerSession::~LoggerSession() {

@@ -32,8 +32,15 @@ class LoggerSession : public QObject {
     // Ends logging cleanly after the record being written (signal handlers call this).
     void stop();
 
+    // Quiet: of the console stream only the record lines ("<time> : Gathering Data") and the
+    // messages that say something is wrong; no bus traffic, no script lines.
+    void set_quiet(bool quiet) { quiet_ = quiet; }
+
   private:
     void prepare_workspace();
+    // Writes a console text of the core, the remote logger or the file import.
+    void print_console(const QString& text);
+    bool shown_when_quiet(const QString& text) const;
     // Writes out every console line the core has printed so far.
     void flush_console();
     // After logging, downloading or importing: the record lines the log still holds back are
@@ -51,4 +58,5 @@ class LoggerSession : public QObject {
     sdi12_core& core_;
     QEventLoop* logging_loop_ = nullptr;  // while log() runs
     bool stopping_ = false;
+    bool quiet_ = false;
 };

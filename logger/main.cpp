@@ -24,9 +24,11 @@ const char* const kUsage =
     "Usage: veld-logger <command> [options]\n"
     "\n"
     "The Veld Recorder acquisition engine without windows. It uses the same workspace as the\n"
-    "desktop program: $USERPROFILE/Documents/Veld/ when USERPROFILE is set, otherwise\n"
-    "$HOME/Documents/Veld/ (Config/config.xml, Config/varlist.xml, Devices/, LOG/). Port N is\n"
-    "the workspace link Ports/COM<N> when it exists, else /dev/ttyS<N-1>.\n"
+    "desktop program: $VELD_WORKSPACE when set, else $USERPROFILE/Documents/Veld/ when\n"
+    "USERPROFILE is set, otherwise $HOME/Documents/Veld/ (Config/config.xml,\n"
+    "Config/varlist.xml, Devices/, LOG/). Port N is the workspace link Ports/COM<N> when it\n"
+    "exists, else /dev/ttyS<N-1>. A port that another program holds is refused with its name\n"
+    "and process id.\n"
     "\n"
     "Commands:\n"
     "  scan              Scan the 16 bus addresses (0-9, a-f) with the identify command and print,\n"
@@ -44,6 +46,8 @@ const char* const kUsage =
     "  cmd TEXT          Send one command (for example 0I!) and print its answer line.\n"
     "\n"
     "Options:\n"
+    "  -q, --quiet       Print only the record lines (\"<time> : Gathering Data\", one a\n"
+    "                    record) and the warnings and errors, not the bus traffic.\n"
     "  -h, --help        Show this text.\n"
     "\n"
     "Exit codes: 0 done; 2 bad arguments; 3 (cmd) no answer within 1000 ms;\n"
@@ -76,6 +80,9 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return 0;
     }
+    // --quiet may stand before or after the command.
+    const bool quiet = args.removeAll(QStringLiteral("--quiet")) + args.removeAll(QStringLiteral("-q")) > 0;
+    if (args.isEmpty()) return usage_error(QStringLiteral("a command is required"));
     const QString command = args.takeFirst();
 
     int cycles = 0;
@@ -102,6 +109,7 @@ int main(int argc, char** argv) {
     SystemClock clock;
     std::unique_ptr<SerialLink> link = make_platform_serial_link();
     LoggerSession session(*link, clock, workspace_root());
+    session.set_quiet(quiet);
 
 #ifndef _WIN32
     std::unique_ptr<QSocketNotifier> notifier;

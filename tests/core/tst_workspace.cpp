@@ -30,6 +30,14 @@ void Workspace::pathsFollowTheEnvironment_data() {
         << "D:/old/Documents/Veld/a";
     QTest::newRow("value keeps what follows the first equals sign")
         << QStringList{"USERPROFILE=/srv/a=b"} << "a" << 0 << "/srv/a=b/Documents/Veld/a";
+    QTest::newRow("named workspace wins over userprofile")
+        << QStringList{"USERPROFILE=C:\\Users\\ann", "VELD_WORKSPACE=/srv/veld"} << "config.xml" << 2
+        << "/srv/veld/Config/config.xml";
+    QTest::newRow("named workspace keeps its slash")
+        << QStringList{"VELD_WORKSPACE=/srv/veld/"} << "a" << 0 << "/srv/veld/a";
+    QTest::newRow("empty named workspace is not set")
+        << QStringList{"VELD_WORKSPACE=", "USERPROFILE=/home/ann"} << "a" << 0
+        << "/home/ann/Documents/Veld/a";
 #ifdef Q_OS_WIN
     QTest::newRow("neither") << QStringList{"PATH=x"} << "console.txt" << 3 << ".\\LOG/console.txt";
 #else

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "core/clock.h"
+#include "core/modem_link.h"
 #include "core/posix_serial_link.h"
 #include "core/sensor_link.h"
 
@@ -77,6 +78,12 @@ std::string read_bytes(PosixSerialLink& link, std::size_t count) {
     return got;
 }
 
+// This process's name as the kernel keeps it (the test program's, cut to 15 characters).
+QString own_program_name() {
+    QFile comm(QStringLiteral("/proc/self/comm"));
+    return comm.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(comm.readAll()).trimmed() : QString();
+}
+
 }  // namespace
 
 class PosixSerialLinkTest : public QObject {
@@ -94,6 +101,9 @@ class PosixSerialLinkTest : public QObject {
     void hungUpPeerIsNotReportedAsDataButAsAFault();
     void breakOnAPtyIsHarmless();
     void portIsNotSharedWithASecondLink();
+    void refusedOpenNamesTheProcessHoldingThePort();
+    void sensorLinkSaysWhichProgramHoldsItsPort();
+    void modemLinkSaysWhichProgramHoldsItsPort();
     void reopeningThePortClosesTheFirstHandle();
     void missingPortReportsFileErrorWithTheSystemCode();
     void sensorLinkTalksThroughTheWorkspacePortLink();
@@ -238,6 +248,74 @@ void PosixSerialLinkTest::portIsNotSharedWithASecondLink() {
 
     first.close();
     QVERIFY(second.open(pty.slave_name(), kSensorLineSettings).opened);
+}
+
+void PosixSerialLinkTest::refusedOpenNamesTheProcessHoldingThePort() {
+    if (!QFile::exists(QStringLiteral("/proc/locks"))) QSKIP("no /proc/locks on this system");
+    PtyPair pty;
+    QVERIFY(pty.valid());
+    PosixSerialLink first;
+    QVERIFY(first.open(pty.slave_name(), kSensorLineSettings).opened);
+    PosixSerialLink second;
+    const OpenResult refused = second.open(pty.slave_name(), kSensorLineSettings);
+    // Two links of one process hold the port as two processes would: the holder is this one.
+    QCOMPARE(refused.holder_pid, int(::getpid()));
+    QCOMPARE(QString::fromStdString(refused.holder_program), own_program_name());
+    QCOMPARE(port_in_use_text(3, refused),
+             "COM3 is in use by " + refused.holder_program + " (pid " + std::to_string(::getpid()) + ")");
+
+    first.close();
+    const OpenResult taken = second.open(pty.slave_name(), kSensorLineSettings);
+    QVERIFY(taken.opened);
+    QCOMPARE(taken.holder_pid, 0);
+    QCOMPARE(port_in_use_text(3, taken), std::string());
+}
+
+void PosixSerialLinkTest::sensorLinkSaysWhichProgramHoldsItsPort() {
+    if (!QFile::exists(QStringLiteral("/proc/locks"))) QSKIP("no /proc/locks on this system");
+    PtyPair pty;
+    QVERIFY(pty.valid());
+    QTemporaryDir workspace;
+    QVERIFY(workspace.isValid());
+    QVERIFY(QDir(workspace.path()).mkdir("Ports"));
+    QVERIFY(QFile::link(QString::fromStdString(pty.slave_name()), workspace.filePath("Ports/COM3")));
+    const std::string root = workspace.path().toStdString() + "/";
+    PosixSerialLink holder;
+    QVERIFY(holder.open(port_device_name(3, root), kSensorLineSettings).opened);
+
+    PosixSerialLink port;
+    ManualClock clock;
+    QString console;
+    SensorLink link(port, clock, [&console](const QString& t, bool raw) { console += raw ? t : t + "\r\n"; });
+    link.open_port(3, root);
+    const QString in_use = QString("COM3 is in use by %1 (pid %2)").arg(own_program_name()).arg(::getpid());
+    QVERIFY2(console.endsWith(QString("Port COM3 (%1) cannot be opened: %2\r\n")
+                                  .arg(QString::fromStdString(port_device_name(3, root)), in_use)),
+             qPrintable(console));
+    QVERIFY(link.lost());
+    QCOMPARE(link.loss_reason(), in_use);
+}
+
+void PosixSerialLinkTest::modemLinkSaysWhichProgramHoldsItsPort() {
+    if (!QFile::exists(QStringLiteral("/proc/locks"))) QSKIP("no /proc/locks on this system");
+    PtyPair pty;
+    QVERIFY(pty.valid());
+    QTemporaryDir workspace;
+    QVERIFY(workspace.isValid());
+    QVERIFY(QDir(workspace.path()).mkdir("Ports"));
+    QVERIFY(QFile::link(QString::fromStdString(pty.slave_name()), workspace.filePath("Ports/COM4")));
+    const std::string root = workspace.path().toStdString() + "/";
+    PosixSerialLink holder;
+    QVERIFY(holder.open(port_device_name(4, root), kModemLineSettings).opened);
+
+    PosixSerialLink port;
+    QString console;
+    ModemLink link(port, [&console](const QString& t, bool raw) { console += raw ? t : t + "\r\n"; });
+    link.open_port(4, root);
+    QVERIFY(!link.is_open());
+    QVERIFY2(console.endsWith(
+                 QString("COM4 is in use by %1 (pid %2)\r\n").arg(own_program_name()).arg(::getpid())),
+             qPrintable(console));
 }
 
 void PosixSerialLinkTest::reopeningThePortClosesTheFirstHandle() {

@@ -82,6 +82,8 @@ class VeldLoggerTest : public QObject {
     void terminationFinishesTheRecordInProgress();
     void measurementLeftRunningByAnEarlierRunShiftsNoValue();
     void vanishedPortIsSaidAndRecordsResumeWhenItIsBack();
+    void quietLogPrintsRecordLinesAndWarningsButNoTraffic();
+    void portHeldByARunningLoggerIsRefusedWithItsNameAndPid();
 };
 
 void VeldLoggerTest::argumentsAreCheckedBeforeAnythingRuns_data() {
@@ -89,6 +91,7 @@ void VeldLoggerTest::argumentsAreCheckedBeforeAnythingRuns_data() {
     QTest::addColumn<int>("code");
     QTest::newRow("help") << QStringList{"--help"} << 0;
     QTest::newRow("no command") << QStringList{} << 2;
+    QTest::newRow("quiet without command") << QStringList{"--quiet"} << 2;
     QTest::newRow("unknown command") << QStringList{"dance"} << 2;
     QTest::newRow("cycles not a number") << QStringList{"log", "--cycles", "x"} << 2;
     QTest::newRow("cycles zero") << QStringList{"log", "--cycles", "0"} << 2;
@@ -231,6 +234,57 @@ void VeldLoggerTest::vanishedPortIsSaidAndRecordsResumeWhenItIsBack() {
     const QByteArray out = p.readAllStandardOutput();
     QVERIFY2(out.count(" lost: ") == 1 && out.count(") is back") == 1, out.constData());
     QVERIFY2(!out.contains("DCB error"), out.constData());
+}
+
+void VeldLoggerTest::quietLogPrintsRecordLinesAndWarningsButNoTraffic() {
+    LoggerWorkspace ws;
+    configure(ws);
+    // A second slot whose sensor stays silent: a warning each record.
+    ws.write(QStringLiteral("Config/config.xml"),
+             "<!DOCTYPE CoreConfig>\n<main>\n <config PortNo=\"2\" LogInterval=\"5\" Filename=\"field.csv\" "
+             "CommMode=\"0\"/>\n"
+             " <device addr=\"0\" id=\"x\" config=\"th.xml\" start=\"D\"/>\n"
+             " <device addr=\"7\" id=\"y\" config=\"th.xml\" start=\"H\"/>\n</main>\n");
+    SimProcess sim;
+    QVERIFY(sim.start(ws.root, kTwoSensors));
+    const Run r = run_logger(ws, {"--quiet", "log", "--cycles", "2"});
+    QVERIFY2(r.code == 0, r.out.constData());
+    QCOMPARE(ws.log_file().count('\n'), 3);
+    QList<QByteArray> lines = r.out.split('\n');
+    QVERIFY(lines.takeLast().isEmpty());
+    int records = 0;
+    int warnings = 0;
+    for (const QByteArray& line : lines) {
+        if (line.endsWith(" : Gathering Data"))
+            ++records;
+        else if (line.startsWith("no answer from 7"))
+            ++warnings;
+        else
+            QFAIL(("neither a record nor a warning: " + line).constData());
+    }
+    QCOMPARE(records, 2);
+    QVERIFY2(warnings >= 2, r.out.constData());
+}
+
+void VeldLoggerTest::portHeldByARunningLoggerIsRefusedWithItsNameAndPid() {
+    if (!QFile::exists(QStringLiteral("/proc/locks"))) QSKIP("no /proc/locks on this system");
+    LoggerWorkspace ws;
+    configure(ws);
+    SimProcess sim;
+    QVERIFY(sim.start(ws.root, kTwoSensors));
+    QProcess logging;
+    logging.setProcessEnvironment(ws.environment());
+    logging.start(qEnvironmentVariable("VELD_LOGGER"), {"log"});
+    QVERIFY(logging.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(ws.log_file().count('\n') >= 2, 15000);  // it holds the port now
+    const Run r = run_logger(ws, {"scan"});
+    const qint64 pid = logging.processId();
+    ::kill(pid_t(pid), SIGTERM);
+    QVERIFY(logging.waitForFinished(10000));
+    QCOMPARE(r.code, 5);
+    const QByteArray said = "COM2 is in use by veld-logger (pid " + QByteArray::number(pid) + ")";
+    QVERIFY2(r.out.contains(") cannot be opened: " + said + "\n"), r.out.constData());
+    QVERIFY(!r.out.contains("scanning address "));
 }
 
 QTEST_GUILESS_MAIN(VeldLoggerTest)
