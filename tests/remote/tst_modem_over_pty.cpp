@@ -12,6 +12,10 @@
 namespace {
 
 constexpr int kModemPort = 5;
+// The "Modem" mode, logging into LOG/field.csv.
+const QByteArray kModemModeConfig =
+    "<!DOCTYPE CoreConfig>\n<main>\n <config PortNo=\"2\" LogInterval=\"5\" Filename=\"field.csv\" "
+    "CommMode=\"2\"/>\n</main>\n";
 
 // A workspace under a temporary USERPROFILE, the way the programs find it.
 struct Workspace {
@@ -97,18 +101,10 @@ bool start_modem(Program& sim, const Workspace& ws, const QString& records, cons
 
 void ModemOverPtyTest::theLoggerInModemModeDownloadsTheRemoteRecordsAndTheNextRunResumes() {
     Workspace ws;
-    QVERIFY(ws.write(QStringLiteral("Config/config.xml"),
-                     "<!DOCTYPE CoreConfig>\n<main>\n <config PortNo=\"2\" LogInterval=\"5\" "
-                     "Filename=\"field.csv\" CommMode=\"2\"/>\n</main>\n"));
+    QVERIFY(ws.write(QStringLiteral("Config/config.xml"), kModemModeConfig));
 
     Program sim;
-    sim.start(qEnvironmentVariable("VELD_SIM"),
-              {QStringLiteral("--modem"), QStringLiteral("--workspace"), ws.root, QStringLiteral("--port"),
-               QString::number(kModemPort), QStringLiteral("--records"), QStringLiteral("1-7"),
-               QStringLiteral("--connect-ms"), QStringLiteral("300")});
-    QVERIFY(sim.waitForStarted(5000));
-    QTRY_VERIFY_WITH_TIMEOUT(sim.canReadLine(), 5000);
-    QVERIFY(QFileInfo::exists(ws.root + QStringLiteral("Ports/COM%1").arg(kModemPort)));
+    QVERIFY(start_modem(sim, ws, QStringLiteral("1-7")));
 
     // Two runs of the program, each stopping after its records: the second resumes right after
     // the last record the first stored.
@@ -145,9 +141,7 @@ void ModemOverPtyTest::theLoggerInModemModeDownloadsTheRemoteRecordsAndTheNextRu
 
 void ModemOverPtyTest::aRepeatedAndACutLineLeaveEachRecordOnceInTheLog() {
     Workspace ws;
-    QVERIFY(ws.write(QStringLiteral("Config/config.xml"),
-                     "<!DOCTYPE CoreConfig>\n<main>\n <config PortNo=\"2\" LogInterval=\"5\" "
-                     "Filename=\"field.csv\" CommMode=\"2\"/>\n</main>\n"));
+    QVERIFY(ws.write(QStringLiteral("Config/config.xml"), kModemModeConfig));
     Program sim;
     // The first call: records 1, 1 again, 2, 3, then half of 4 and the carrier drops.
     QVERIFY(start_modem(sim, ws, QStringLiteral("1-7"), QStringLiteral("repeat=1,cut-line=3")));
