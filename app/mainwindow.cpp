@@ -18,6 +18,7 @@
 #include "app/formula_alarm_tables.h"
 #include "app/product_info.h"
 #include "app/splash_fade.h"
+#include "app/user_guide_window.h"
 #include "app/variable_clipboard.h"
 #include "app/variable_table.h"
 #include "core/sdi12_core.h"
@@ -107,6 +108,8 @@ void MainWindow::deferred_startup() {
     addActions({ui_->actionManual_Entry, ui_->actionLoggingConfiguration, ui_->actionView_Console,
                 ui_->actionEdit_Options, ui_->actionClear_Titles, ui_->actionLCD_1, ui_->actionLCD2,
                 ui_->actionLCD_3, ui_->actionLCD_4});
+    // F1 opens the guide from anywhere in the window, whether or not the menu bar is shown.
+    addAction(ui_->actionUser_Guide);
     add_tab_shortcuts();
     build_dialogs();
 
@@ -533,11 +536,9 @@ void MainWindow::on_actionChart_4_triggered() {
     open_chart(4);
 }
 
-void MainWindow::on_actionContents_triggered() {
-    // A file URL built from the absolute path: right on every platform, unlike "file:///" + path,
-    // which gives four slashes for a path that starts with "/".
-    const QString guide = station_.path(QStringLiteral("veld-guidev2.pdf"), kFolderDevices);
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(guide).absoluteFilePath()));
+void MainWindow::on_actionUser_Guide_triggered() {
+    if (user_guide_ == nullptr) user_guide_ = new UserGuideWindow(this);
+    user_guide_->show_guide();
 }
 
 void MainWindow::on_actionAbout_triggered() {

@@ -19,6 +19,7 @@ class AddressChangeDialog;
 class Kedit_device_cfg;
 class GSMConfigdialog;
 class FileComsDialog;
+class UserGuideWindow;
 class ldc_panel;
 class Kplot_win;
 class QDialog;
@@ -100,7 +101,7 @@ class MainWindow : public QMainWindow {
     void on_actionChart_2_triggered();
     void on_actionChart_3_triggered();
     void on_actionChart_4_triggered();
-    void on_actionContents_triggered();
+    void on_actionUser_Guide_triggered();
     void on_actionAbout_triggered();
 
   protected:
@@ -156,6 +157,7 @@ class MainWindow : public QMainWindow {
     Kedit_device_cfg* option_editor_ = nullptr;
     GSMConfigdialog* gsm_dialog_ = nullptr;
     FileComsDialog* file_dialog_ = nullptr;
+    UserGuideWindow* user_guide_ = nullptr;  // made on first use, a child of the window
     static constexpr int kLcdWindows = 5, kPlotWindows = 4;
     std::array<ldc_panel*, kLcdWindows> lcd_{};
     std::array<Kplot_win*, kPlotWindows> plots_{};  // plot window n is plots_[n - 1]

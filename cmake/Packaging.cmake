@@ -7,8 +7,8 @@
 # the splash picture by ImageMagick's convert, and the manual pages and the changelog, gzipped
 # as Debian wants them; and it sets up CPack to make the .deb.
 #
-# The program's help document (Devices/veld-guidev2.pdf, opened by "Help > Veld Help") is not part
-# of the sources, so nothing is installed for it.
+# The user guide (docs/user-guide.md, also built into veld-recorder as "Help > User Guide") is
+# installed as it is written, Markdown, in the package's documentation folder.
 
 include(GNUInstallDirs)
 
@@ -23,6 +23,7 @@ set(veld_doc_dir ${CMAKE_INSTALL_DATADIR}/doc/veld-recorder)
 install(TARGETS veld-recorder veld-logger veld-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${CMAKE_INSTALL_DATADIR}/veld/examples)
 install(FILES ${veld_pkg_src}/veld-recorder.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/user-guide.md DESTINATION ${veld_doc_dir})
 
 # The unit names the installed veld-logger by its full path.
 configure_file(${veld_pkg_src}/systemd/veld-logger@.service.in ${veld_pkg_bin}/veld-logger@.service @ONLY)

@@ -21,16 +21,24 @@ class parse_dev_cfg : public StartElementHandler {
     void startElement(const QString& qualified_name, const ElementAttributes& attributes) override;
 
     // Loads the definition named by dev.definition from `devices_folder` (ends with "/"); what
-    // came before a fault stays. Returns the console line for a file that is there but could not
-    // be read whole (naming the address); empty when it was read or does not exist.
+    // came before a fault stays. Returns what is to be said about the file, naming the address:
+    // that it could not be read whole, and each element or attribute that is not part of a
+    // definition (one console line each, joined by "\r\n"); empty when all is well or the file
+    // does not exist.
     static QString load(idev& dev, const QString& devices_folder);
+    // The lines saying what in `xml` is not part of a definition, each with `name`, the line and
+    // what was expected there: unknown elements (the root element may have any name), unknown
+    // attributes, a select before any option. At most kMaxProblemsSaid lines and one saying how
+    // many more there are. Stops quietly at an XML fault, which the reading itself reports.
+    static QStringList check(const QByteArray& xml, const QString& name);
+    static constexpr int kMaxProblemsSaid = 8;
     // The same from a text already in memory (the fuzzer and the tests); a fault is not said.
     static void load_from_text(idev& dev, const QByteArray& xml);
     // Loads every slot whose definition name is not empty, in slot order. Returns the console
-    // lines of the files that could not be read whole.
+    // lines about the files, as load() does, one line each.
     static QStringList load_all(DeviceList& devices, const QString& devices_folder);
     // Loads slot i alone (after an association change); nothing when its definition name is
-    // empty. Returns the console line as load() does.
+    // empty. Returns the console lines as load() does.
     static QString load_slot(DeviceList& devices, int i, const QString& devices_folder);
 
   private:

@@ -3,7 +3,6 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -16,9 +15,12 @@
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextBrowser>
 #include <QtTest>
 
 #include "app/column_widths.h"
+#include "app/user_guide_window.h"
 #include "variables/varlist_file.h"
 #include "window_rig.h"
 
@@ -54,15 +56,6 @@ QLabel* status_label(MainWindow& window) {
 }
 
 }  // namespace
-
-// Receives the URLs the window asks the desktop to open.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-  public:
-    QList<QUrl> urls;
-  public slots:
-    void open(const QUrl& url) { urls << url; }
-};
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -176,7 +169,7 @@ class MainWindowTest : public QObject {
                               << "Edit"
                               << QStringList{"actionCopy", "actionPaste", "actionCut", "actionClear"};
         QTest::newRow("Help") << "menuHelp"
-                              << "Help" << QStringList{"actionContents", "actionAbout"};
+                              << "Help" << QStringList{"actionUser_Guide", "actionAbout"};
     }
     void menusHoldTheirActionsInOrder() {
         QFETCH(QString, menu);
@@ -226,7 +219,7 @@ class MainWindowTest : public QObject {
             {"actionPaste", "Paste", "Ctrl+V"},
             {"actionCut", "Cut", "Ctrl+X"},
             {"actionClear", "Clear", "Del"},
-            {"actionContents", "Veld Help", ""},
+            {"actionUser_Guide", "User Guide", "F1"},
             {"actionAbout", "About", ""},
             // Actions that no menu shows.
             {"actionManual_Entry", "Manual Entry", ""},
@@ -546,17 +539,24 @@ class MainWindowTest : public QObject {
         QCOMPARE(read_back.units(5), QStringLiteral("mm"));
     }
 
-    void helpOpensTheGuideInTheDevicesFolder() {
+    void f1OpensTheUserGuideAtItsFirstHeading() {
         WindowRig rig;
         QTRY_VERIFY(rig.started());
-        UrlCatcher catcher;
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
-        rig.find<QAction>("actionContents")->trigger();
-        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-        QCOMPARE(catcher.urls.size(), 1);
-        QVERIFY(catcher.urls.first().isLocalFile());
-        QCOMPARE(catcher.urls.first().toLocalFile(),
-                 workspace() + QStringLiteral("Devices/veld-guidev2.pdf"));
+        rig.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(rig.window.get()));
+        // Through the window system, as a key press from the keyboard comes.
+        QTest::keyClick(rig.window->windowHandle(), Qt::Key_F1);
+        QWidget* guide = nullptr;
+        QTRY_VERIFY((guide = rig.window->findChild<QWidget*>(QStringLiteral("UserGuideWindow"))) != nullptr);
+        QVERIFY(guide->isVisible());
+        QCOMPARE(guide->windowTitle(), QStringLiteral("User Guide"));
+        auto* browser = guide->findChild<QTextBrowser*>(QStringLiteral("guideBrowser"));
+        QVERIFY(browser);
+        const QString first_heading =
+            UserGuideWindow::guide_markdown().section(QLatin1Char('\n'), 0, 0).mid(2);
+        QVERIFY(!first_heading.isEmpty());
+        QCOMPARE(browser->document()->firstBlock().text(), first_heading);
+        QCOMPARE(browser->document()->firstBlock().blockFormat().headingLevel(), 1);
     }
 
     void aboutNamesTheProductAndItsVersion() {

@@ -1,5 +1,7 @@
 // Device definition files read into device slots: elements by name wherever they stand, options
-// with their select lists, logging entries, reloads, faults and the demo definitions.
+// with their select lists, logging entries, reloads, faults, what is not part of a definition
+// (said with file and line) and the demo definitions.
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -382,6 +384,120 @@ class DeviceDefinitionReaderTest : public QObject {
         parse_dev_cfg::load_slot(devices, 99, dir.path() + "/");
         QCOMPARE(int(devices.slot(2).options.size()), 2);
         QVERIFY(devices.slot(4).options.empty());
+    }
+
+    void whatIsNotPartOfADefinitionIsSaidWithFileLineAndWhatWasExpected_data() {
+        QTest::addColumn<QByteArray>("xml");
+        QTest::addColumn<QStringList>("said");
+        QTest::newRow("misspelt attribute")
+            << QByteArray(
+                   "<device>\n<main description=\"D\" cells=\"1\"/>\n<log titel=\"T\" "
+                   "cmd=\"aD0!\"/>\n</device>")
+            << QStringList{
+                   "Devices/x.xml line 3: unknown attribute \"titel\" of <log> is ignored; expected cmd, "
+                   "title or cell"};
+        QTest::newRow("attribute names are case-sensitive")
+            << QByteArray("<device><main Cells=\"2\"/></device>")
+            << QStringList{
+                   "Devices/x.xml line 1: unknown attribute \"Cells\" of <main> is ignored; expected "
+                   "description or cells"};
+        QTest::newRow("misspelt element")
+            << QByteArray("<device>\n\n<optoin description=\"o\"/>\n</device>")
+            << QStringList{
+                   "Devices/x.xml line 3: unknown element <optoin> is ignored; expected <main>, <option>, "
+                   "<select> or <log>"};
+        QTest::newRow("unknown attribute of an option")
+            << QByteArray("<d><option description=\"o\" reed=\"aXR!\"/></d>")
+            << QStringList{
+                   "Devices/x.xml line 1: unknown attribute \"reed\" of <option> is ignored; expected "
+                   "description, read, write, verify, type or default"};
+        QTest::newRow("select before any option")
+            << QByteArray("<d>\n<select opt=\"1\" val=\"One\"/></d>")
+            << QStringList{
+                   "Devices/x.xml line 2: <select> before any <option> is ignored; expected it inside or "
+                   "after the <option> it belongs to"};
+        QTest::newRow("unknown select attribute")
+            << QByteArray("<d><option/><select opt=\"1\" value=\"One\"/></d>")
+            << QStringList{
+                   "Devices/x.xml line 1: unknown attribute \"value\" of <select> is ignored; expected "
+                   "opt or val"};
+        QTest::newRow("any root element, known elements and attributes")
+            << QByteArray(
+                   "<?xml version=\"1.0\"?><sensor kind=\"x\"><main description=\"D\" cells=\"1\"/>"
+                   "<option description=\"o\" read=\"r\" write=\"w\" verify=\"v\" type=\"LABEL\" "
+                   "default=\"d\"><select opt=\"1\" val=\"One\"/></option>"
+                   "<log cell=\"0\" title=\"T\" cmd=\"aM!\"/></sensor>")
+            << QStringList{};
+        QTest::newRow("main as the root is checked as main")
+            << QByteArray("<main size=\"3\"><log cmd=\"aM!\"/></main>")
+            << QStringList{
+                   "Devices/x.xml line 1: unknown attribute \"size\" of <main> is ignored; expected "
+                   "description or cells"};
+        QTest::newRow("problems up to an XML fault, none after it")
+            << QByteArray("<d>\n<lg/>\n<log cmd=\"aM!\"\n<foo/></d>")
+            << QStringList{
+                   "Devices/x.xml line 2: unknown element <lg> is ignored; expected <main>, <option>, "
+                   "<select> or <log>"};
+    }
+    void whatIsNotPartOfADefinitionIsSaidWithFileLineAndWhatWasExpected() {
+        QFETCH(QByteArray, xml);
+        QFETCH(QStringList, said);
+        QCOMPARE(parse_dev_cfg::check(xml, QStringLiteral("Devices/x.xml")), said);
+    }
+
+    void manyProblemsAreSaidUpToALimitAndCounted() {
+        QByteArray xml = "<d>";
+        for (int i = 0; i < parse_dev_cfg::kMaxProblemsSaid + 3; ++i) xml += "<log Cmd=\"aM!\"/>\n";
+        xml += "</d>";
+        const QStringList said = parse_dev_cfg::check(xml, QStringLiteral("Devices/x.xml"));
+        QCOMPARE(said.size(), parse_dev_cfg::kMaxProblemsSaid + 1);
+        QCOMPARE(said.last(), QStringLiteral("Devices/x.xml: 3 more such problems not shown"));
+    }
+
+    void loadingSaysEachProblemWithTheAddressAndStillReadsTheRest() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QVERIFY(QDir(dir.path()).mkdir("Devices"));
+        write_file(dir.filePath("Devices/x.xml"),
+                   "<device>\n<main description=\"D\" cells=\"2\"/>\n<log cell=\"0\" cmd=\"aM!\"/>\n"
+                   "<log titel=\"T\" cmd=\"aD0!\"/>\n<log title=\"H\">\n</device>\n");
+        idev dev;
+        dev.address = QStringLiteral("3");
+        dev.definition = QStringLiteral("x.xml");
+        const QStringList said =
+            parse_dev_cfg::load(dev, dir.filePath("Devices") + "/").split(QStringLiteral("\r\n"));
+        QCOMPARE(said.size(), 2);
+        QCOMPARE(said[0],
+                 QStringLiteral("Address 3: Devices/x.xml line 4: unknown attribute \"titel\" of <log> is "
+                                "ignored; expected cmd, title or cell"));
+        QVERIFY2(said[1].startsWith(QStringLiteral("Address 3: Devices/x.xml line 6, column ")),
+                 qPrintable(said[1]));
+        QVERIFY2(said[1].contains(QStringLiteral("keeping what was read before it")), qPrintable(said[1]));
+        QCOMPARE(log_commands(dev), (QStringList{"aM!", "aD0!", ""}));
+        QCOMPARE(dev.cells, 2);
+    }
+
+    void loadAllSaysEachProblemAsALineOfItsOwn() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        write_file(dir.filePath("x.xml"), "<d><log Cmd=\"aM!\"/><lg/></d>");
+        DeviceList devices;
+        devices.update(1, [](idev& d) { d.definition = QStringLiteral("x.xml"); });
+        const QStringList said = parse_dev_cfg::load_all(devices, dir.path() + "/");
+        QCOMPARE(said.size(), 2);
+        for (const QString& line : said)
+            QVERIFY2(line.startsWith(QStringLiteral("Address 1: ")), qPrintable(line));
+    }
+
+    void demoDefinitionsLoadWithNothingToSay_data() {
+        QTest::addColumn<QString>("file");
+        for (const char* file : {"th100.xml", "rain10.xml", "wind20.xml"}) QTest::newRow(file) << file;
+    }
+    void demoDefinitionsLoadWithNothingToSay() {
+        QFETCH(QString, file);
+        idev dev;
+        dev.definition = file;
+        QCOMPARE(parse_dev_cfg::load(dev, QStringLiteral(VELD_DEMO_DEVICES)), QString());
     }
 
     void demoDefinitionsDescribeTheirSensors_data() {
