@@ -33,7 +33,7 @@ void fill_formulas(QTableWidget& table, const ColumnList& columns) {
     fill_rows(table, columns, [&](int row, const column_record& r, bool listed) {
         set_text(table, row, 0, r.letters, false);
         set_text(table, row, 1, r.label, false);
-        set_text(table, row, 2, r.name, false);
+        set_text(table, row, kName, r.name, false);
         set_text(table, row, kFormula, r.formula, listed);
     });
 }

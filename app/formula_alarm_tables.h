@@ -9,7 +9,7 @@ class QTableWidget;
 // Thread: the user-interface thread.
 namespace formula_alarm_tables {
 
-enum FormulaColumn : int { kFormula = 3 };
+enum FormulaColumn : int { kName = 2, kFormula = 3 };
 enum AlarmColumn : int { kFirstLevel = 1, kLastLevel = 4 };
 
 void fill_formulas(QTableWidget& table, const ColumnList& columns);

@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QSplashScreen>
 #include <QTimerEvent>
 #include <QUrl>
@@ -18,6 +19,7 @@
 #include "app/formula_alarm_tables.h"
 #include "app/product_info.h"
 #include "app/splash_fade.h"
+#include "app/table_cells.h"
 #include "app/user_guide_window.h"
 #include "app/variable_clipboard.h"
 #include "app/variable_table.h"
@@ -25,6 +27,7 @@
 #include "core/station.h"
 #include "core/ui/selectcomport.h"
 #include "core/workspace.h"
+#include "devices/device_association.h"
 #include "devices/device_list.h"
 #include "devices/ui/address_change_dialog.h"
 #include "devices/ui/comms_console.h"
@@ -45,6 +48,10 @@ namespace {
 
 constexpr int kTickMs = 100;
 constexpr int kVariableListTab = 1;
+const QSize kWindowSize(820, 560);
+// Room left around the window on a small screen, for the frame and title bar the desktop adds.
+const QSize kScreenMargin(32, 64);
+constexpr int kStatusMessageMs = 5000;
 
 void apply_widths(QTableWidget& table, const std::vector<int>& widths) {
     for (int c = 0; c < int(widths.size()); ++c) table.setColumnWidth(c, widths[c]);
@@ -64,9 +71,8 @@ MainWindow::MainWindow(Station& station, QWidget* parent)
     splash_ = std::make_unique<QSplashScreen>(QPixmap(QStringLiteral(":/new/bitmaps/splashv1.bmp")));
     splash_->show();
 
-    // Centred for a 400 by 300 window, as the splash is.
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    move(screen.width() / 2 - 200, screen.height() / 2 - 150);
+    resize(kWindowSize);
+    fit_to_screen();
 
     setWindowTitle(product_info::name());  // the form sets it again; the title bar is right meanwhile
     startup_timer_ = startTimer(kTickMs);
@@ -75,6 +81,19 @@ MainWindow::MainWindow(Station& station, QWidget* parent)
 MainWindow::~MainWindow() {
     // The import dialog's destroyed() must not reach init_commode() while the window goes.
     if (file_dialog_) disconnect(file_dialog_, nullptr, this, nullptr);
+}
+
+void MainWindow::fit_to_screen() {
+    QScreen* screen = this->screen();
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect available = screen->availableGeometry();
+    const QSize fitted = size().boundedTo(available.size() - kScreenMargin);
+    resize(fitted);
+    // move() places the frame; its size is known once the window is shown (the first tick).
+    const QSize framed = fitted + (frameGeometry().size() - geometry().size());
+    move(available.x() + (available.width() - framed.width()) / 2,
+         available.y() + (available.height() - framed.height()) / 2);
 }
 
 void MainWindow::timerEvent(QTimerEvent* event) {
@@ -102,6 +121,7 @@ void MainWindow::fade_splash() {
 void MainWindow::deferred_startup() {
     ui_ = std::make_unique<Ui::MainWindow>();
     ui_->setupUi(this);
+    fit_to_screen();  // the form sets its own size again
     ui_ready_ = true;
     device_table::fit_columns(*ui_->device_table);
     // The actions no menu shows still belong to the window.
@@ -138,6 +158,12 @@ void MainWindow::deferred_startup() {
     fill_device_table();
     fill_variable_table();
     connect(config_dialog_, &QDialog::accepted, this, &MainWindow::init_commode);
+    // Its OK writes config.xml: the settings and the slots are saved from then on.
+    connect(config_dialog_, &QDialog::accepted, this, [this] {
+        const SavedState now = current_state();
+        saved_state_.settings = now.settings;
+        saved_state_.devices = now.devices;
+    });
 
     build_formula_table();
     // The Time column carries an Alert Low level from the start.
@@ -152,6 +178,56 @@ void MainWindow::deferred_startup() {
     status_label_ = new QLabel(product_info::status_version_text(), this);
     statusBar()->addWidget(status_label_);
     ui_->actionChange_Address->setEnabled(false);
+    saved_state_ = current_state();
+}
+
+MainWindow::SavedState MainWindow::current_state() const {
+    SavedState state;
+    const CoreSettings s = core_.settings();
+    state.settings = QStringList{QString::number(s.port), QString::number(s.interval), s.filename,
+                                 QString::number(s.comm_mode)};
+    for (const idev& dev : devices_.snapshot())
+        state.devices << dev.identification + QLatin1Char('\n') + dev.definition + QLatin1Char('\n') +
+                             QString::number(dev.start_column);
+    for (const column_record& r : table_cells::copy_records(columns_))
+        state.columns
+            << QStringList{r.name, r.units, r.formula, r.alarm[0], r.alarm[1], r.alarm[2], r.alarm[3]}.join(
+                   QLatin1Char('\n'));
+    return state;
+}
+
+bool MainWindow::unsaved_changes() const {
+    return ui_ && !(current_state() == saved_state_);
+}
+
+bool MainWindow::save() {
+    // A file that could not be written is said on the console, so nobody relies on it.
+    const bool saved = station_.save();
+    if (saved) saved_state_ = current_state();
+    statusBar()->showMessage(saved ? QStringLiteral("Saved") : QStringLiteral("Not saved: see the console"),
+                             kStatusMessageMs);
+    return saved;
+}
+
+void MainWindow::ask_before_closing() {
+    if (findChild<QMessageBox*>(QStringLiteral("unsavedChangesBox"))) return;  // already asking
+    auto* box = new QMessageBox(
+        QMessageBox::Question, windowTitle(),
+        QStringLiteral("Names, units, formulas, alarm levels or device settings have changed since they "
+                       "were last saved. Save them before closing?"),
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    box->setObjectName(QStringLiteral("unsavedChangesBox"));
+    box->setDefaultButton(QMessageBox::Save);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    // Not blocking: the window stays open while the box asks, and closes again after the answer.
+    connect(box, &QMessageBox::finished, this, [this, box] {
+        const QMessageBox::StandardButton answer = box->standardButton(box->clickedButton());
+        if (answer == QMessageBox::Save && !save()) return;
+        if (answer != QMessageBox::Save && answer != QMessageBox::Discard) return;
+        close_answered_ = true;
+        close();
+    });
+    box->open();
 }
 
 void MainWindow::add_tab_shortcuts() {
@@ -215,6 +291,8 @@ void MainWindow::start_remote_and_import() {
     connect(&importer, &fileio_core::printline, console_, &comms_console::newline, Qt::QueuedConnection);
     connect(&importer, &fileio_core::end_of_log, this, &MainWindow::on_values_changed, Qt::QueuedConnection);
     connect(file_dialog_, &QDialog::accepted, this, &MainWindow::init_commode);
+    // The command stopped the import while the dialog was shown; Cancel leaves it as it was.
+    connect(file_dialog_, &QDialog::rejected, this, &MainWindow::init_commode);
     connect(file_dialog_, &QObject::destroyed, this, &MainWindow::init_commode);
     init_commode();
 }
@@ -255,6 +333,14 @@ void MainWindow::close_satellite_windows() {
 
 void MainWindow::fill_variable_table() {
     variable_table::fill(*ui_->columnTable, columns_);
+    formula_alarm_tables::fill_formulas(*ui_->formulaTable, columns_);
+    formula_alarm_tables::fill_alarms(*ui_->alarmTable, columns_);
+}
+
+void MainWindow::show_name_in_formulas(int row) {
+    if (row < 0 || row >= columns_.size()) return;
+    const QSignalBlocker quiet(ui_->formulaTable);
+    table_cells::set_text(*ui_->formulaTable, row, formula_alarm_tables::kName, columns_.name(row), false);
 }
 
 void MainWindow::fit_table_columns() {
@@ -273,6 +359,12 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!close_answered_ && unsaved_changes()) {
+        event->ignore();
+        ask_before_closing();
+        return;
+    }
+    close_answered_ = false;
     close_satellite_windows();
     QMainWindow::closeEvent(event);
 }
@@ -334,6 +426,7 @@ void MainWindow::update_statusbar() {
 
 void MainWindow::on_column_edit_changed2(int row, int column) {
     variable_table::store_edit(*ui_->columnTable, columns_, row, column);
+    if (column == variable_table::kName) show_name_in_formulas(row);
 }
 
 void MainWindow::on_formula_edit_changed(int row, int column) {
@@ -350,6 +443,7 @@ void MainWindow::on_column_edit_changed(int tag, QString text) {
     switch (tag & 0xFF) {
         case variable_table::kName:
             columns_.set_name(column, text);
+            show_name_in_formulas(column);
             break;
         case variable_table::kUnits:
             columns_.set_units(column, text);
@@ -394,15 +488,39 @@ void MainWindow::on_actionStop_Logging_triggered() {
 }
 
 void MainWindow::on_actionSave_triggered() {
-    // A save that did not happen is said on the console, so nobody relies on it.
-    station_.save();
+    save();
+}
+
+void MainWindow::on_actionQuit_triggered() {
+    close();
 }
 
 void MainWindow::on_actionAuto_Assign_triggered() {
+    std::vector<assoc_entry> entries;
+    say(device_association::read_file(station_.path(QStringLiteral("devassoc.xml"), kFolderDevices),
+                                      entries));
+    auto identified = [](const idev& dev) { return dev.identification.size() > 1; };
+    // First each identified slot without a definition gets the one Device Setup offers first, and
+    // every identified slot not yet loaded is loaded.
+    for (int slot = 0; slot < DeviceList::kSlots; ++slot) {
+        const idev dev = devices_.slot(slot);
+        if (!identified(dev) || dev.cells > 0) continue;
+        if (dev.definition.isEmpty()) {
+            const QString definition = device_association::default_definition(entries, dev.identification);
+            if (definition.isEmpty()) {
+                say(QStringLiteral("Auto Assign: no device definition in devassoc.xml fits address %1 (%2)")
+                        .arg(dev.address, dev.identification.trimmed()));
+                continue;
+            }
+            devices_.update(slot, [&](idev& d) { d.definition = definition; });
+        }
+        station_.load_device_definition(slot);  // its cells decide where the next slot starts
+    }
+    // Then consecutive columns from D; a slot that still has no cells takes none.
     int next_free = ColumnList::kFirstDataColumn;
     for (int slot = 0; slot < DeviceList::kSlots; ++slot) {
         const idev dev = devices_.slot(slot);
-        if (dev.identification.size() <= 1) continue;
+        if (!identified(dev) || dev.cells <= 0) continue;
         devices_.update(slot, [&](idev& d) { d.start_column = std::uint16_t(next_free); });
         next_free += dev.cells;
         apply_association(slot);

@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <memory>
 
@@ -103,6 +104,7 @@ class MainWindow : public QMainWindow {
     void on_actionChart_4_triggered();
     void on_actionUser_Guide_triggered();
     void on_actionAbout_triggered();
+    void on_actionQuit_triggered();
 
   protected:
     void timerEvent(QTimerEvent* event) override;
@@ -110,12 +112,34 @@ class MainWindow : public QMainWindow {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    // What Save writes, as loaded or last saved: closing asks when it differs from the station's.
+    struct SavedState {
+        QStringList settings;  // port, interval, file name, mode
+        QStringList devices;   // identification, definition and start column of each slot
+        QStringList columns;   // name, units, formula and alarm levels of each column
+        bool operator==(const SavedState& o) const {
+            return settings == o.settings && devices == o.devices && columns == o.columns;
+        }
+    };
+    SavedState current_state() const;
+    bool unsaved_changes() const;
+    // Writes the settings and the variable list; says "Saved" in the status bar.
+    bool save();
+    // Closing with unsaved changes: asks Save / Discard / Cancel without blocking, and closes
+    // again once the answer allows it.
+    void ask_before_closing();
+
     void deferred_startup();
+    // Fits the window into the screen it opens on and centres it there.
+    void fit_to_screen();
     void add_tab_shortcuts();
     void create_workspace_folders();
     void fit_table_columns();
     void fade_splash();
+    // The Variable List, Formulas and Alarm Levels tables, all from the column list.
     void fill_variable_table();
+    // A name typed or pasted into the Variable List, shown in the Formulas table too.
+    void show_name_in_formulas(int row);
     void fill_device_table();
     // The slot's definition again, then the tables (association dialog and Auto Assign).
     void apply_association(int slot);
@@ -164,4 +188,6 @@ class MainWindow : public QMainWindow {
     int startup_timer_ = 0;
     int tick_counter_ = 0;
     bool ui_ready_ = false;
+    SavedState saved_state_;
+    bool close_answered_ = false;  // the user chose Save or Discard: the next close goes through
 };

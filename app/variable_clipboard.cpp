@@ -53,6 +53,8 @@ void paste_text(QTableWidget& table, const QString& text) {
     }
     QString plain = text;
     plain.remove(QLatin1Char('\r'));
+    // A spreadsheet ends a copied block with a line end; it starts no further row.
+    if (plain.endsWith(QLatin1Char('\n'))) plain.chop(1);
     const QStringList lines = plain.split(QLatin1Char('\n'));
     for (int r = 0; r < std::min(int(lines.size()), kMaxRows); ++r) {
         const QStringList cells = lines[r].split(QLatin1Char('\t'));

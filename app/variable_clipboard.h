@@ -19,7 +19,7 @@ constexpr int kFirstPastedColumn = 2;  // Col and Variable come from the list, n
 QString copy_text(const QTableWidget& table);
 
 // Writes `text` (lines by LF, CRs dropped, cells by tab; at most 100 x 5) from the top-left of the
-// selection, into columns 2 and higher only.
+// selection, into columns 2 and higher only. A line end at the very end adds no row.
 void paste_text(QTableWidget& table, const QString& text);
 
 // Empties every selected Name or Units cell of rows 0..255.

@@ -2,6 +2,7 @@
 
 #include <QDomDocument>
 #include <QSaveFile>
+#include <QStringList>
 
 #include "core/start_element_reader.h"
 #include "devices/device_list.h"
@@ -56,16 +57,40 @@ class CoreConfigReader : public StartElementHandler {
             read_device(attributes);
     }
 
+    // What was read that is not used as it stands, for the console.
+    QStringList notes() const {
+        QStringList said;
+        if (!bad_mode_.isEmpty())
+            said << QStringLiteral("CommMode %1 in config.xml is not a mode (0 to 3): using 0 (SDI-12)")
+                        .arg(bad_mode_);
+        if (interval_read_ && settings_.interval > 0 && !is_listed_interval(settings_.interval))
+            said << QStringLiteral(
+                        "LogInterval %1 s in config.xml is not one of the listed intervals: it is kept, and "
+                        "Logging Configuration shows it as \"%1 seconds\"")
+                        .arg(settings_.interval);
+        return said;
+    }
+
   private:
     void read_config(const ElementAttributes& attributes) {
         const QString port = attributes.value(QStringLiteral("PortNo"));
         if (!port.isEmpty()) settings_.port = decimal_or_zero(port);
         const QString interval = attributes.value(QStringLiteral("LogInterval"));
-        if (!interval.isEmpty()) settings_.interval = decimal_or_zero(interval);
+        if (!interval.isEmpty()) {
+            settings_.interval = decimal_or_zero(interval);
+            interval_read_ = true;
+        }
         const QString filename = attributes.value(QStringLiteral("Filename"));
         if (!filename.isEmpty() && filename.size() <= kMaxFilenameLength) settings_.filename = filename;
         const QString mode = attributes.value(QStringLiteral("CommMode"));
-        if (!mode.isEmpty()) settings_.comm_mode = decimal_or_zero(mode);
+        if (!mode.isEmpty()) {
+            settings_.comm_mode = decimal_or_zero(mode);
+            bad_mode_.clear();
+            if (settings_.comm_mode < 0 || settings_.comm_mode >= kCommModes) {
+                bad_mode_ = mode;
+                settings_.comm_mode = 0;
+            }
+        }
     }
 
     void read_device(const ElementAttributes& attributes) {
@@ -86,6 +111,8 @@ class CoreConfigReader : public StartElementHandler {
 
     CoreSettings& settings_;
     DeviceList& devices_;
+    QString bad_mode_;
+    bool interval_read_ = false;
 };
 
 QDomDocument build_document(const CoreSettings& settings, const DeviceList& devices) {
@@ -115,23 +142,45 @@ QDomDocument build_document(const CoreSettings& settings, const DeviceList& devi
 
 }  // namespace
 
+const std::vector<LoggingInterval>& logging_intervals() {
+    static const std::vector<LoggingInterval> intervals{
+        {QStringLiteral("5 seconds"), 5},    {QStringLiteral("10 Seconds"), 10},
+        {QStringLiteral("30 Seconds"), 30},  {QStringLiteral("60 Seconds"), 60},
+        {QStringLiteral("2 minutes"), 120},  {QStringLiteral("5 minutes"), 300},
+        {QStringLiteral("15 minutes"), 900}, {QStringLiteral("30 minutes"), 1800},
+        {QStringLiteral("1 hour"), 3600},
+    };
+    return intervals;
+}
+
+bool is_listed_interval(int seconds) {
+    for (const LoggingInterval& entry : logging_intervals())
+        if (entry.seconds == seconds) return true;
+    return false;
+}
+
 QString read_core_config(const QString& path, CoreSettings& settings, DeviceList& devices) {
     CoreConfigReader handler(settings, devices);
     // A fault stops the parse; what was read before it stays.
-    return read_settings_file(path, handler, kMaxConfigBytes)
-        .said(
-            QStringLiteral("the default settings (port %1, logging interval %2 s, log file \"%3\", mode %4) "
-                           "and no devices")
-                .arg(CoreSettings::kDefaultPort)
-                .arg(CoreSettings::kDefaultInterval)
-                .arg(CoreSettings().filename)
-                .arg(CoreSettings().comm_mode));
+    const QString problem =
+        read_settings_file(path, handler, kMaxConfigBytes)
+            .said(QStringLiteral(
+                      "the default settings (port %1, logging interval %2 s, log file \"%3\", mode %4) "
+                      "and no devices")
+                      .arg(CoreSettings::kDefaultPort)
+                      .arg(CoreSettings::kDefaultInterval)
+                      .arg(CoreSettings().filename)
+                      .arg(CoreSettings().comm_mode));
+    QStringList said = handler.notes();
+    if (!problem.isEmpty()) said.prepend(problem);
+    return said.join(QStringLiteral("\r\n"));
 }
 
-void read_core_config_text(const QByteArray& xml, CoreSettings& settings, DeviceList& devices) {
-    if (xml.isEmpty()) return;
+QString read_core_config_text(const QByteArray& xml, CoreSettings& settings, DeviceList& devices) {
+    if (xml.isEmpty()) return QString();
     CoreConfigReader handler(settings, devices);
     StartElementReader(handler).read(xml);
+    return handler.notes().join(QStringLiteral("\r\n"));
 }
 
 int write_core_config(const QString& path, const CoreSettings& settings, const DeviceList& devices) {

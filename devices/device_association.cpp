@@ -1,5 +1,7 @@
 #include "devices/device_association.h"
 
+#include <algorithm>
+
 #include "core/start_element_reader.h"
 #include "variables/column_ref.h"
 
@@ -53,6 +55,29 @@ int selected_position(const std::vector<assoc_entry>& fitting, const QString& de
     for (int i = 0; i < int(fitting.size()); ++i)
         if (fitting[i].file == definition) position = i;
     return position;
+}
+
+QString default_definition(const std::vector<assoc_entry>& all, const QString& identification) {
+    const std::vector<assoc_entry> fit = fitting(all, identification);
+    return fit.empty() ? QString() : fit.front().file;
+}
+
+int overlapping_slot(const std::vector<idev>& devices, int slot, int start, int cells) {
+    const int last = start + std::max(cells, 1) - 1;
+    for (int i = 0; i < int(devices.size()); ++i) {
+        const idev& other = devices[i];
+        if (i == slot || other.cells <= 0) continue;
+        const int other_last = other.start_column + other.cells - 1;
+        if (start <= other_last && other.start_column <= last) return i;
+    }
+    return -1;
+}
+
+int next_free_column(const std::vector<idev>& devices, int slot, int cells) {
+    const int width = std::max(cells, 1);
+    for (int start = kFirstStartColumn; start + width - 1 <= kLastColumn; ++start)
+        if (overlapping_slot(devices, slot, start, width) < 0) return start;
+    return -1;
 }
 
 int start_column_of(const QString& letters) {

@@ -1,32 +1,17 @@
 #include "core/ui/selectcomport.h"
 
 #include <QMessageBox>
-#include <iterator>
+#include <algorithm>
 
+#include "core/core_config.h"
 #include "core/sdi12_core.h"
 #include "core/workspace.h"
 #include "ui_selectcomport.h"
 
 namespace {
 
-struct IntervalEntry {
-    const char* text;
-    int seconds;
-};
-
-constexpr IntervalEntry kIntervals[] = {
-    {"5 seconds", 5},   {"10 Seconds", 10},  {"30 Seconds", 30},   {"60 Seconds", 60}, {"2 minutes", 120},
-    {"5 minutes", 300}, {"15 minutes", 900}, {"30 minutes", 1800}, {"1 hour", 3600},
-};
-
 constexpr int kListedPorts = 98;
 constexpr int kMaxFileNameLength = 255;  // what the core keeps
-
-int interval_index(int seconds) {
-    for (int i = 0; i < int(std::size(kIntervals)); ++i)
-        if (kIntervals[i].seconds == seconds) return i;
-    return 0;
-}
 
 // Why the core cannot take `name` as its log file name; empty when it can.
 QString file_name_problem(const QString& name) {
@@ -50,8 +35,28 @@ selectComPort::selectComPort(sdi12_core& core, QWidget* parent)
     ui_->setupUi(this);
     for (int port = 1; port <= kListedPorts; ++port)
         ui_->comboBox->addItem(QStringLiteral("COM %1").arg(port));
-    for (const IntervalEntry& entry : kIntervals)
-        ui_->logginginterval_comboBox->addItem(QString::fromLatin1(entry.text));
+    fill_intervals(0);
+    connect(ui_->comportEdit, &QLineEdit::textChanged, this, &selectComPort::show_port_in_list);
+}
+
+void selectComPort::fill_intervals(int seconds) {
+    QComboBox* list = ui_->logginginterval_comboBox;
+    list->clear();
+    for (const LoggingInterval& entry : logging_intervals()) list->addItem(entry.text, entry.seconds);
+    // An interval config.xml holds but the list does not is kept: it is shown as an entry of its own.
+    if (seconds > 0 && !is_listed_interval(seconds)) {
+        int at = 0;
+        while (at < list->count() && list->itemData(at).toInt() < seconds) ++at;
+        list->insertItem(at, QStringLiteral("%1 seconds").arg(seconds), seconds);
+    }
+    list->setCurrentIndex(std::max(0, list->findData(seconds)));
+}
+
+void selectComPort::show_port_in_list(const QString& text) {
+    bool ok = false;
+    const int port = text.toInt(&ok);
+    // A port past the list (typing 99 is allowed) selects no entry.
+    ui_->comboBox->setCurrentIndex(ok && port >= 1 && port <= kListedPorts ? port - 1 : -1);
 }
 
 selectComPort::~selectComPort() = default;
@@ -63,11 +68,10 @@ void selectComPort::setup() {
 
 void selectComPort::fill_from_core() {
     const CoreSettings s = core_.settings();
-    ui_->comportEdit->setText(QString::number(s.port));
-    ui_->comboBox->setCurrentIndex(s.port - 1);
-    ui_->logginginterval_comboBox->setCurrentIndex(interval_index(s.interval));
+    ui_->comportEdit->setText(QString::number(s.port));  // selects the port in the list too
+    fill_intervals(s.interval);
     ui_->filename_lineEdit->setText(s.filename);
-    ui_->modeComboBox->setCurrentIndex(s.comm_mode);
+    ui_->modeComboBox->setCurrentIndex(s.comm_mode >= 0 && s.comm_mode < kCommModes ? s.comm_mode : 0);
 }
 
 void selectComPort::on_comboBox_activated(int index) {
@@ -88,9 +92,8 @@ void selectComPort::on_buttonBox_accepted() {
     CoreSettings s = core_.settings();
     s.port = ui_->comportEdit->text().toInt();  // 0 when not a number
     s.filename = name;
-    const int interval = ui_->logginginterval_comboBox->currentIndex();
-    s.interval = interval < 0 ? 0 : kIntervals[interval].seconds;
-    s.comm_mode = ui_->modeComboBox->currentIndex();
+    s.interval = ui_->logginginterval_comboBox->currentData().toInt();  // 0 when none is selected
+    s.comm_mode = std::max(0, ui_->modeComboBox->currentIndex());
     core_.set_settings(s);
     if (core_.write_core_config() != 0)
         say(QStringLiteral("The settings are in use but could not be saved: config.xml cannot be written."));

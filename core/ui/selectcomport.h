@@ -10,7 +10,8 @@ class selectComPort;
 }
 
 // The logging configuration dialog: edits the core's port, logging interval, log file name and
-// communication mode, and on OK stores them in the core and in config.xml.
+// communication mode, and on OK stores them in the core and in config.xml. The port field and the
+// port list follow each other; an interval that is not listed is shown and kept.
 // Thread: the user-interface thread; it talks to the core only through its public operations.
 class selectComPort : public QDialog {
     Q_OBJECT
@@ -25,9 +26,13 @@ class selectComPort : public QDialog {
     void on_comboBox_activated(int index);
     void on_file_toolButton_clicked();
     void on_buttonBox_accepted();
+    // Keeps the port list on the number in the field (no entry past the list).
+    void show_port_in_list(const QString& text);
 
   private:
     void fill_from_core();
+    // The interval list, with an entry of its own for `seconds` when it is not listed; selects it.
+    void fill_intervals(int seconds);
     // Tells the user something without blocking: a warning box over the dialog.
     void say(const QString& text);
 

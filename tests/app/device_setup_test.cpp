@@ -15,6 +15,7 @@
 
 #include "app/kpushbutton.h"
 #include "devices/ui/dev_assoc.h"
+#include "dialog_warning.h"
 #include "sim/memory_link_bus.h"
 #include "sim/sim_config_reader.h"
 #include "sim_configs.h"
@@ -130,7 +131,8 @@ class DeviceSetupTest : public QObject {
         QCOMPARE(configs->count(), 2);  // "Temp" and the entry with the empty id
         QCOMPARE(configs->currentText(), QStringLiteral("Temp (any)"));  // the last with th.xml
         auto* start = dialog->findChild<QComboBox*>("startcol_comboBox");
-        QCOMPARE(start->count(), rig.columns.size());
+        QCOMPARE(start->count(), rig.columns.size() - 3);  // A to C are the record's own
+        QCOMPARE(start->itemText(0), QStringLiteral("D"));
         QCOMPARE(start->currentText(), QStringLiteral("F"));
     }
 
@@ -184,6 +186,87 @@ class DeviceSetupTest : public QObject {
         QCOMPARE(column_letters(rig.devices.slot(2).start_column), QStringLiteral("H"));
         QCOMPARE(int(rig.devices.slot(1).start_column), 40);
         QCOMPARE(cell(rig.find<QTableWidget>("columnTable"), 7, 1), QStringLiteral("v0(2)"));
+    }
+
+    void autoAssignFirstGivesSlotsWithoutADefinitionTheirFittingOne() {
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        identify(rig.devices, 0, QStringLiteral("0I!013VELDTH100"));
+        identify(rig.devices, 2, QStringLiteral("2I!213VELDWIND"));
+        identify(rig.devices, 4, QStringLiteral("4I!413VELDRAIN"));  // only the entry with the empty id fits
+        identify(rig.devices, 5, QStringLiteral("5I!513VELDWIND"), QStringLiteral("th.xml"));  // kept
+        rig.find<QAction>("actionAuto_Assign")->trigger();
+        const QStringList expected{"th.xml D", "w.xml H", "th.xml J", "th.xml N"};
+        QStringList got;
+        for (int slot : {0, 2, 4, 5})
+            got << rig.devices.slot(slot).definition + QLatin1Char(' ') +
+                       column_letters(rig.devices.slot(slot).start_column);
+        QCOMPARE(got, expected);
+        // The Formulas table follows the association: the labels of the new columns.
+        QCOMPARE(cell(rig.find<QTableWidget>("formulaTable"), 7, 1), QStringLiteral("v0(2)"));
+    }
+
+    void setupProposesTheNextFreeColumnAndRefusesAnOverlap() {
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        identify(rig.devices, 0, QStringLiteral("0I!TH"), QStringLiteral("th.xml"));
+        rig.devices.update(0, [](idev& d) { d.start_column = 3; });
+        rig.station.load_device_definition(0);  // D..G
+        identify(rig.devices, 3, QStringLiteral("3I!313VELDWIND20"));
+        rig.window->edit_assoc(3);
+        auto* dialog = rig.window->findChild<dev_assoc*>();
+        auto* start = dialog->findChild<QComboBox*>("startcol_comboBox");
+        QCOMPARE(start->currentText(), QStringLiteral("H"));
+
+        start->setCurrentText(QStringLiteral("F"));
+        dialog->findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Ok)->click();
+        QCOMPARE(take_dialog_warning(*dialog),
+                 QStringLiteral(
+                     "Columns F..G overlap those of address 0 (D..G). The next free start column is H."));
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(rig.devices.slot(3).definition, QString());
+
+        start->setCurrentText(QStringLiteral("H"));
+        dialog->findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Ok)->click();
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(rig.devices.slot(3).definition, QStringLiteral("w.xml"));
+        QCOMPARE(int(rig.devices.slot(3).start_column), 7);
+    }
+
+    void aPastedBlockEndingInALineEndAddsNoRow_data() {
+        QTest::addColumn<QString>("line_end");
+        QTest::newRow("CR LF") << "\r\n";
+        QTest::newRow("LF") << "\n";
+    }
+    void aPastedBlockEndingInALineEndAddsNoRow() {
+        QFETCH(QString, line_end);
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        rig.find<QTabWidget>("tabWidget")->setCurrentIndex(1);
+        auto* table = rig.find<QTableWidget>("columnTable");
+        table->item(12, 2)->setText(QStringLiteral("Keep"));
+        QApplication::clipboard()->setText(QStringLiteral("Stage\tm") + line_end +
+                                           QStringLiteral("Flow\tl/s") + line_end);
+        table->setCurrentCell(10, 2, QItemSelectionModel::ClearAndSelect);
+        rig.find<QAction>("actionPaste")->trigger();
+        QCOMPARE(rig.columns.name(11), QStringLiteral("Flow"));
+        QCOMPARE(rig.columns.name(12), QStringLiteral("Keep"));
+    }
+
+    void theFormulasTableShowsNamesAsTheyAreTypedOrPasted() {
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        rig.find<QTabWidget>("tabWidget")->setCurrentIndex(1);
+        auto* table = rig.find<QTableWidget>("columnTable");
+        auto* formulas = rig.find<QTableWidget>("formulaTable");
+        table->item(4, 2)->setText(QStringLiteral("Stage"));
+        QCOMPARE(cell(formulas, 4, 2), QStringLiteral("Stage"));
+        QApplication::clipboard()->setText(QStringLiteral("Flow"));
+        table->setCurrentCell(5, 2, QItemSelectionModel::ClearAndSelect);
+        rig.find<QAction>("actionPaste")->trigger();
+        QCOMPARE(cell(formulas, 5, 2), QStringLiteral("Flow"));
+        rig.find<QAction>("actionClear_Titles")->trigger();
+        QCOMPARE(cell(formulas, 4, 2), QString());
     }
 
     void copyTakesTheSelectedRectangleAndPasteWritesFromColumnTwo() {

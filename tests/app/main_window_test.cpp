@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplashScreen>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -21,6 +22,8 @@
 
 #include "app/column_widths.h"
 #include "app/user_guide_window.h"
+#include "core/core_config.h"
+#include "fileio/fileio_core.h"
 #include "variables/varlist_file.h"
 #include "window_rig.h"
 
@@ -156,7 +159,8 @@ class MainWindowTest : public QObject {
                                              "actionAuto_Assign",
                                              "actionSave",
                                              "actionGSM",
-                                             "actionImport_Export"};
+                                             "actionImport_Export",
+                                             "actionQuit"};
         QTest::newRow("View") << "menuView"
                               << "View" << QStringList{"actionLCD",       "actionChart",   "actionChart_2",
                                                        "actionChart_3",   "actionChart_4", "actionConsole",
@@ -205,6 +209,7 @@ class MainWindowTest : public QObject {
             {"actionSave", "Save", ""},
             {"actionGSM", "GSM", ""},
             {"actionImport_Export", "Import/Export", ""},
+            {"actionQuit", "Quit", "Ctrl+Q"},
             {"actionLCD", "LCD", ""},
             {"actionChart", "Chart 1", ""},
             {"actionChart_2", "Chart 2", ""},
@@ -537,6 +542,89 @@ class MainWindowTest : public QObject {
         QVERIFY(read_varlist(read_back, workspace() + QStringLiteral("Config/varlist.xml")) > 0);
         QCOMPARE(read_back.name(5), QStringLiteral("Rain"));
         QCOMPARE(read_back.units(5), QStringLiteral("mm"));
+        QCOMPARE(rig.window->statusBar()->currentMessage(), QStringLiteral("Saved"));
+    }
+
+    void closingWithChangesAsksAndFollowsTheAnswer_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("stays_open");
+        QTest::addColumn<QString>("saved_name");
+        QTest::newRow("Save") << int(QMessageBox::Save) << false << "Rain";
+        QTest::newRow("Discard") << int(QMessageBox::Discard) << false << "";
+        QTest::newRow("Cancel") << int(QMessageBox::Cancel) << true << "";
+    }
+    void closingWithChangesAsksAndFollowsTheAnswer() {
+        QFETCH(int, answer);
+        QFETCH(bool, stays_open);
+        QFETCH(QString, saved_name);
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        rig.find<QTableWidget>("columnTable")->item(5, 2)->setText(QStringLiteral("Rain"));
+        rig.window->close();
+        QVERIFY(rig.window->isVisible());
+        auto* box = rig.window->findChild<QMessageBox*>(QStringLiteral("unsavedChangesBox"));
+        QVERIFY(box && box->isVisible());
+        QTest::mouseClick(box->button(QMessageBox::StandardButton(answer)), Qt::LeftButton);
+        QCOMPARE(rig.window->isVisible(), stays_open);
+        ColumnList read_back;
+        read_varlist(read_back, workspace() + QStringLiteral("Config/varlist.xml"));
+        QCOMPARE(read_back.name(5), saved_name);
+    }
+
+    void closingAfterSaveOrWithoutChangesDoesNotAsk_data() {
+        QTest::addColumn<bool>("edit_and_save");
+        QTest::newRow("nothing changed") << false;
+        QTest::newRow("changed, then saved") << true;
+    }
+    void closingAfterSaveOrWithoutChangesDoesNotAsk() {
+        QFETCH(bool, edit_and_save);
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        if (edit_and_save) {
+            rig.find<QTableWidget>("formulaTable")->item(4, 3)->setText(QStringLiteral("A*2"));
+            rig.find<QAction>("actionSave")->trigger();
+        }
+        rig.find<QAction>("actionQuit")->trigger();
+        QVERIFY(!rig.window->isVisible());
+        QVERIFY(!rig.window->findChild<QMessageBox*>(QStringLiteral("unsavedChangesBox")));
+    }
+
+    void windowFitsTheScreenItOpensOnAndIsCentredThere() {
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        const QRect available = rig.window->screen()->availableGeometry();
+        const QRect frame = rig.window->frameGeometry();
+        QVERIFY2(available.contains(frame), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                           .arg(frame.x())
+                                                           .arg(frame.y())
+                                                           .arg(frame.width())
+                                                           .arg(frame.height())));
+        QVERIFY(qAbs(frame.center().x() - available.center().x()) <= 1);
+        QVERIFY(qAbs(frame.center().y() - available.center().y()) <= 1);
+    }
+
+    void importExportCancelLeavesTheImportAsItWas_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("running");
+        QTest::newRow("File Remote: it runs again") << 3 << true;
+        QTest::newRow("SDI-12: it stays off") << 0 << false;
+    }
+    void importExportCancelLeavesTheImportAsItWas() {
+        QFETCH(int, mode);
+        QFETCH(bool, running);
+        WindowRig rig;
+        QTRY_VERIFY(rig.started());
+        CoreSettings s = rig.core.settings();
+        s.comm_mode = mode;
+        rig.core.set_settings(s);
+        rig.window->init_commode();
+        rig.find<QAction>("actionImport_Export")->trigger();
+        QVERIFY(!rig.station.importer().import_running());
+        auto* dialog = rig.window->findChild<QDialog*>(QStringLiteral("FileComsDialog"));
+        QVERIFY(dialog && dialog->isVisible());
+        QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel),
+                          Qt::LeftButton);
+        QCOMPARE(rig.station.importer().import_running(), running);
     }
 
     void f1OpensTheUserGuideAtItsFirstHeading() {

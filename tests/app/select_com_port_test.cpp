@@ -122,24 +122,47 @@ class SelectComPortTest : public QObject {
         QCOMPARE(d.core.mode(), int(sdi12_core::kIdle));
     }
 
-    void intervalNotInTheListShowsTheFirstEntry_data() {
+    void intervalNotInTheListIsShownInItsPlaceAndKept_data() {
         QTest::addColumn<int>("seconds");
         QTest::addColumn<QString>("shown");
-        QTest::addColumn<int>("stored");
-        QTest::newRow("45 s is not listed") << 45 << "5 seconds" << 5;
-        QTest::newRow("10 s is listed") << 10 << "10 Seconds" << 10;
-        QTest::newRow("1 hour is listed") << 3600 << "1 hour" << 3600;
+        QTest::addColumn<int>("position");
+        QTest::addColumn<int>("entries");
+        QTest::newRow("45 s is not listed") << 45 << "45 seconds" << 3 << 10;
+        QTest::newRow("2 hours, past the list") << 7200 << "7200 seconds" << 9 << 10;
+        QTest::newRow("10 s is listed") << 10 << "10 Seconds" << 1 << 9;
+        QTest::newRow("1 hour is listed") << 3600 << "1 hour" << 8 << 9;
     }
-    void intervalNotInTheListShowsTheFirstEntry() {
+    void intervalNotInTheListIsShownInItsPlaceAndKept() {
         QFETCH(int, seconds);
         QFETCH(QString, shown);
-        QFETCH(int, stored);
+        QFETCH(int, position);
+        QFETCH(int, entries);
         CoreSettings start = kStart;
         start.interval = seconds;
         DialogRig d(start);
         QCOMPARE(d.interval_list()->currentText(), shown);
+        QCOMPARE(d.interval_list()->currentIndex(), position);
+        QCOMPARE(d.interval_list()->count(), entries);
         d.click(QDialogButtonBox::Ok);
-        QCOMPARE(d.stored().interval, stored);
+        QCOMPARE(d.stored().interval, seconds);
+    }
+
+    void thePortListFollowsTheNumberTyped_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("listed");
+        QTest::newRow("12") << "12"
+                            << "COM 12";
+        QTest::newRow("99, past the list") << "99"
+                                           << "";
+        QTest::newRow("not a number") << "COM"
+                                      << "";
+    }
+    void thePortListFollowsTheNumberTyped() {
+        QFETCH(QString, typed);
+        QFETCH(QString, listed);
+        DialogRig d;
+        type_into(d.port_field(), typed);
+        QCOMPARE(d.port_list()->currentText(), listed);
     }
 
     void choosingAPortInTheListPutsItsNumberInTheField() {

@@ -225,13 +225,59 @@ class CoreConfigFileTest : public QObject {
         CoreSettings settings;
         DeviceList devices;
         const QString element =
-            QStringLiteral("<config PortNo=\"%1\" LogInterval=\"%1\" CommMode=\"%1\" Filename=\"f.csv\"/>")
-                .arg(text);
+            QStringLiteral("<config PortNo=\"%1\" LogInterval=\"%1\" Filename=\"f.csv\"/>").arg(text);
         read_core_config_text(config_with(element.toUtf8()), settings, devices);
         QCOMPARE(settings.port, value);
         QCOMPARE(settings.interval, value);
-        QCOMPARE(settings.comm_mode, value);
         QCOMPARE(settings.filename, QStringLiteral("f.csv"));
+    }
+
+    void aModeOutsideZeroToThreeReadsAsZeroAndIsSaid_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("said");
+        QTest::newRow("File Remote") << "3" << 3 << false;
+        QTest::newRow("SDI-12") << "0" << 0 << false;
+        QTest::newRow("past the list") << "7" << 0 << true;
+        QTest::newRow("negative") << "-1" << 0 << true;
+    }
+    void aModeOutsideZeroToThreeReadsAsZeroAndIsSaid() {
+        QFETCH(QString, text);
+        QFETCH(int, mode);
+        QFETCH(bool, said);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("config.xml"));
+        QVERIFY(write_text(path, config_with("<config CommMode=\"" + text.toUtf8() + "\"/>")));
+        CoreSettings settings;
+        settings.comm_mode = 2;
+        DeviceList devices;
+        const QString notes = read_core_config(path, settings, devices);
+        QCOMPARE(settings.comm_mode, mode);
+        QCOMPARE(notes.contains(QStringLiteral("CommMode %1 in config.xml is not a mode").arg(text)), said);
+        QVERIFY(write_core_config(path, settings, devices) == 0);
+        QVERIFY(file_text(path).contains("CommMode=\"" + QByteArray::number(mode) + "\""));
+    }
+
+    void anIntervalThatIsNotListedIsKeptAndSaid_data() {
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<bool>("said");
+        QTest::newRow("45 s") << 45 << true;
+        QTest::newRow("2 hours") << 7200 << true;
+        QTest::newRow("listed") << 900 << false;
+    }
+    void anIntervalThatIsNotListedIsKeptAndSaid() {
+        QFETCH(int, seconds);
+        QFETCH(bool, said);
+        CoreSettings settings;
+        DeviceList devices;
+        const QString notes = read_core_config_text(
+            config_with("<config LogInterval=\"" + QByteArray::number(seconds) + "\"/>"), settings, devices);
+        QCOMPARE(settings.interval, seconds);
+        QCOMPARE(notes.contains(
+                     QStringLiteral(
+                         "LogInterval %1 s in config.xml is not one of the listed intervals: it is kept")
+                         .arg(seconds)),
+                 said);
     }
 
     void fileNameLongerThanTheCoresBufferIsRefused_data() {

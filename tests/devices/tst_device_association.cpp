@@ -46,6 +46,71 @@ class DeviceAssociationTest : public QObject {
         QCOMPARE(device_association::selected_position(fit, QStringLiteral("c.xml")), -1);
     }
 
+    void autoAssignTakesTheFirstFittingDefinition_data() {
+        QTest::addColumn<QString>("identification");
+        QTest::addColumn<QString>("definition");
+        QTest::newRow("first that fits") << "0I!013VELDWIND20"
+                                         << "w.xml";
+        QTest::newRow("an empty id fits") << "0I!013VELDRAIN"
+                                          << "any.xml";
+    }
+    void autoAssignTakesTheFirstFittingDefinition() {
+        QFETCH(QString, identification);
+        QFETCH(QString, definition);
+        const std::vector<assoc_entry> all{
+            {"TH", "th.xml", "Temp"}, {"WIND", "w.xml", "Wind"}, {"", "any.xml", "Any"}};
+        QCOMPARE(device_association::default_definition(all, identification), definition);
+        QCOMPARE(device_association::default_definition({{"TH", "th.xml", "Temp"}}, identification),
+                 QString());
+    }
+
+    // Slot 0 takes D..G, slot 2 takes H..I, slot 5 starts at U but has no cells.
+    static std::vector<idev> three_slots() {
+        std::vector<idev> devices(16);
+        devices[0].start_column = 3;
+        devices[0].cells = 4;
+        devices[2].start_column = 7;
+        devices[2].cells = 2;
+        devices[5].start_column = 20;
+        return devices;
+    }
+
+    void rangesThatShareAColumnOverlap_data() {
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("cells");
+        QTest::addColumn<int>("other");
+        QTest::newRow("last column shared") << 1 << 6 << 4 << 0;  // G..J meets D..G
+        QTest::newRow("right after") << 1 << 9 << 3 << -1;
+        QTest::newRow("inside another") << 1 << 8 << 1 << 2;
+        QTest::newRow("its own columns") << 0 << 3 << 4 << -1;
+        QTest::newRow("no cells still takes its start") << 1 << 7 << 0 << 2;
+        QTest::newRow("a slot without cells takes none") << 1 << 20 << 1 << -1;
+    }
+    void rangesThatShareAColumnOverlap() {
+        QFETCH(int, slot);
+        QFETCH(int, start);
+        QFETCH(int, cells);
+        QFETCH(int, other);
+        QCOMPARE(device_association::overlapping_slot(three_slots(), slot, start, cells), other);
+    }
+
+    void theNextFreeColumnIsTheFirstPlaceFromDWhereTheCellsFit_data() {
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<int>("cells");
+        QTest::addColumn<int>("column");
+        QTest::newRow("after the others") << 1 << 3 << 9;
+        QTest::newRow("its own place again") << 0 << 4 << 3;
+        QTest::newRow("no cells take one") << 1 << 0 << 9;
+        QTest::newRow("none left") << 1 << 250 << -1;
+    }
+    void theNextFreeColumnIsTheFirstPlaceFromDWhereTheCellsFit() {
+        QFETCH(int, slot);
+        QFETCH(int, cells);
+        QFETCH(int, column);
+        QCOMPARE(device_association::next_free_column(three_slots(), slot, cells), column);
+    }
+
     void startColumnLettersReadBack_data() {
         QTest::addColumn<QString>("letters");
         QTest::addColumn<int>("column");
