@@ -12,7 +12,14 @@ class RecordCursor;
 class ColumnSink;
 
 // What the core announces to the user interface (each one becomes a signal of the core).
-enum class CoreEvent { kDeviceListChanged, kCommandAnswered, kOptionAnswered, kCycleEnded, kPortChanged };
+enum class CoreEvent {
+    kDeviceListChanged,
+    kCommandAnswered,
+    kOptionAnswered,
+    kCycleEnded,
+    kCycleSkipped,
+    kPortChanged
+};
 
 // The few things the core's state machines (scan, script walk, logging cycle, command
 // transactions) use of the core: the bus link and its clock, the console, the record cursor and

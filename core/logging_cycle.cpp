@@ -95,6 +95,7 @@ int LoggingCycle::start_cycle() {
     // written, so the gap shows in the record times.
     if (link.lost() && !link.reopen()) {
         schedule_next_cycle();
+        core_.announce(CoreEvent::kCycleSkipped);
         return kWaitNextCycle;
     }
     walker_.reset(core_.logging_script());

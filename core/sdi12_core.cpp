@@ -62,6 +62,9 @@ class sdi12_core::Services final : public CoreServices {
             case CoreEvent::kCycleEnded:
                 core_.notify([c] { emit c->end_of_log(); });
                 break;
+            case CoreEvent::kCycleSkipped:
+                core_.notify([c] { emit c->cycle_skipped(); });
+                break;
             case CoreEvent::kPortChanged:
                 core_.notify([c] { emit c->port_state_changed(); });
                 break;

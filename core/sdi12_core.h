@@ -123,6 +123,8 @@ class sdi12_core : public QThread, public ColumnSink {
     void mode_changed();
     // The port was lost or is back (the status line says which).
     void port_state_changed();
+    // A cycle came and wrote no record: its port is lost or could not be opened.
+    void cycle_skipped();
 
   protected:
     void run() override;

@@ -100,17 +100,25 @@ int LoggerSession::log(int cycles) {
     station_.start_up();
     if (core_.settings().comm_mode == int(CommMode::FileRemote)) return import_files(cycles);
     if (core_.settings().comm_mode == int(CommMode::Modem)) return download_records(cycles);
-    int written = 0;
+    int done = 0;
+    int skipped = 0;
     QEventLoop loop;
     // Nothing polls while logging: the loop wakes for the core's signals and the stop request.
     connect(&core_, &sdi12_core::end_of_log, &loop, [&] {
-        if (cycles > 0 && ++written >= cycles) stop();
+        if (cycles > 0 && ++done >= cycles) stop();
+    });
+    // A cycle without its port counts too, so a run of N cycles ends even without the port.
+    connect(&core_, &sdi12_core::cycle_skipped, &loop, [&] {
+        ++skipped;
+        if (cycles > 0 && ++done >= cycles) stop();
     });
     logging_loop_ = &loop;
     core_.set_logging(true);
     if (!stopping_) loop.exec();
     logging_loop_ = nullptr;
-    return finish_logging();
+    const int code = finish_logging();
+    // Only a counted run says it missed cycles; a service stopped after a skipped cycle ends well.
+    return code == kOk && cycles > 0 && skipped > 0 ? kNoPort : code;
 }
 
 int LoggerSession::finish_logging() {

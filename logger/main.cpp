@@ -35,7 +35,8 @@ const char* const kUsage =
     "                    after the console stream, one line per address that answered:\n"
     "                    the address, a space and the identification line.\n"
     "  log [--cycles N]  Log as the desktop program's \"Start Logging\" does, records appended to\n"
-    "                    LOG/<file name of config.xml>. With --cycles N stop after N records;\n"
+    "                    LOG/<file name of config.xml>. With --cycles N stop after N cycles\n"
+    "                    (a cycle whose port cannot be opened writes no record but counts);\n"
     "                    without it run until SIGINT or SIGTERM, then finish cleanly.\n"
     "                    In the \"File Remote\" communication mode it imports the data files\n"
     "                    of the import folder (imp_dir of Config/fileio.xml, by default\n"
@@ -52,7 +53,7 @@ const char* const kUsage =
     "\n"
     "Exit codes: 0 done; 2 bad arguments; 3 (cmd) no answer within 1000 ms;\n"
     "            4 (log) record lines that the log file did not take are lost;\n"
-    "            5 (scan) the port cannot be opened.\n";
+    "            5 (scan, log) the port cannot be opened (log: in one of the cycles).\n";
 
 int usage_error(const QString& message) {
     std::fprintf(stderr, "veld-logger: %s\n\n%s", qPrintable(message), kUsage);

@@ -76,6 +76,7 @@ class VeldLoggerTest : public QObject {
     void argumentsAreCheckedBeforeAnythingRuns();
     void scanPrintsOneLinePerAnsweringSensor();
     void scanWithoutItsPortSaysWhyAndExitsWithFive();
+    void logWithCyclesEndsWithoutItsPortAndSaysSo();
     void logWithCyclesWritesThatManyRecordsAndExits();
     void cmdPrintsTheAnswerLine();
     void cmdWithoutAnswerExitsWithThree();
@@ -128,6 +129,18 @@ void VeldLoggerTest::scanWithoutItsPortSaysWhyAndExitsWithFive() {
     QCOMPARE(r.code, 5);
     QVERIFY2(r.out.contains("Port COM97 (/dev/ttyS96) cannot be opened: "), r.out.constData());
     QVERIFY(!r.out.contains("scanning address "));
+}
+
+void VeldLoggerTest::logWithCyclesEndsWithoutItsPortAndSaysSo() {
+    if (QFile::exists(QStringLiteral("/dev/ttyS96"))) QSKIP("this machine has that serial device");
+    LoggerWorkspace ws;
+    ws.write(QStringLiteral("Config/config.xml"),
+             "<!DOCTYPE CoreConfig>\n<main>\n <config PortNo=\"97\" LogInterval=\"1\" "
+             "CommMode=\"0\"/>\n</main>\n");
+    const Run r = run_logger(ws, {"log", "--cycles", "2"});
+    QCOMPARE(r.code, 5);
+    QCOMPARE(r.out.count("cannot be opened"), 1);
+    QCOMPARE(ws.log_file(), QByteArray());
 }
 
 void VeldLoggerTest::logWithCyclesWritesThatManyRecordsAndExits() {
