@@ -12,7 +12,7 @@
 #include "core/clock.h"
 #include "core/sdi12_core.h"
 #include "core/serial_link.h"
-#include "core/station.h"
+#include "station/station.h"
 #include "core/workspace.h"
 
 namespace {

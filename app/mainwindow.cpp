@@ -24,7 +24,6 @@
 #include "app/variable_clipboard.h"
 #include "app/variable_table.h"
 #include "core/sdi12_core.h"
-#include "core/station.h"
 #include "core/ui/selectcomport.h"
 #include "core/workspace.h"
 #include "devices/device_association.h"
@@ -40,6 +39,8 @@
 #include "fileio/ui/filecomsdialog.h"
 #include "remote/remotelogger_core.h"
 #include "remote/ui/gsmconfigdialog.h"
+#include "station/record_log.h"
+#include "station/station.h"
 #include "ui_mainwindow.h"
 #include "ui_manualentry.h"
 #include "variables/column_list.h"
@@ -275,7 +276,8 @@ void MainWindow::build_dialogs() {
 }
 
 void MainWindow::connect_console() {
-    connect(&core_, &sdi12_core::printline, console_, &comms_console::newline, Qt::QueuedConnection);
+    connect(&station_.console(), &StationConsole::printline, console_, &comms_console::newline,
+            Qt::QueuedConnection);
     connect(&core_, &sdi12_core::printline, manual_command_, &ManualCommand::new_text, Qt::QueuedConnection);
     connect(assoc_dialog_, &dev_assoc::printline, console_, &comms_console::newline);
     console_->startTimer(250);
@@ -285,10 +287,8 @@ void MainWindow::start_remote_and_import() {
     remotelogger_core& remote = station_.remote();
     fileio_core& importer = station_.importer();
     station_.apply_remote_mode();  // only in the "Modem" mode
-    connect(&remote, &remotelogger_core::printline, console_, &comms_console::newline, Qt::QueuedConnection);
     connect(&remote, &remotelogger_core::end_of_log, this, &MainWindow::on_values_changed,
             Qt::QueuedConnection);
-    connect(&importer, &fileio_core::printline, console_, &comms_console::newline, Qt::QueuedConnection);
     connect(&importer, &fileio_core::end_of_log, this, &MainWindow::on_values_changed, Qt::QueuedConnection);
     connect(file_dialog_, &QDialog::accepted, this, &MainWindow::init_commode);
     // The command stopped the import while the dialog was shown; Cancel leaves it as it was.
@@ -416,7 +416,7 @@ void MainWindow::apply_association(int slot) {
 
 void MainWindow::on_values_changed() {
     if (!ui_ready_) return;
-    variable_table::refresh_current(*ui_->columnTable, *core_.latest_values());
+    variable_table::refresh_current(*ui_->columnTable, *station_.record_log().latest_values());
     emit end_of_processing();
 }
 

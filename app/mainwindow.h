@@ -156,7 +156,7 @@ class MainWindow : public QMainWindow {
 
     // The start-up steps of the other parts, in start-up order.
     void build_dialogs();            // manual entry, logging configuration and the other dialogs
-    void connect_console();          // core printline -> console and manual command window
+    void connect_console();          // the station's console -> console window; core -> manual command window
     void start_remote_and_import();  // remote logger (modem mode), file import, init_commode()
     void build_formula_table();
     void build_alarm_table();

@@ -30,7 +30,12 @@ void AddressScan::store_identification(int slot, const QString& identification) 
     });
 }
 
-int AddressScan::step(int state) {
+StepResult AddressScan::step(int state) {
+    const int next = advance(state);
+    return {next, wait_budget(next)};
+}
+
+int AddressScan::advance(int state) {
     SensorLink& link = core_.link();
     switch (state) {
         case kSend: {

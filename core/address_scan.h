@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/step_result.h"
+
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -23,12 +25,14 @@ class AddressScan {
     // again with exactly the identification it had gets its definition back, so a rescan keeps
     // the user's device setup of sensors that did not change.
     void start();
-    // One step; returns the new step state.
-    int step(int state);
+    // One step: the new step state and how long nothing can change in it.
+    StepResult step(int state);
+
+  private:
+    int advance(int state);
     // Milliseconds until a deadline could change anything in this state.
     int wait_budget(int state) const;
 
-  private:
     struct Association {
         QString identification;
         QString definition;

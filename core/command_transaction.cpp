@@ -13,14 +13,13 @@ void CommandTransaction::start_single(const QString& command, int option_number)
     answered_ = false;
 }
 
-int CommandTransaction::start_batch(OptionBatchRequest request) {
+void CommandTransaction::start_batch(OptionBatchRequest request, int number) {
     batch_ = std::move(request);
     option_index_ = 0;
     std::lock_guard<std::mutex> lock(reply_mutex_);
     reply_ = OptionBatchReply{};
-    reply_.batch = ++batches_started_;
+    reply_.batch = number;
     reply_.readings.resize(batch_.options.size());
-    return reply_.batch;
 }
 
 OptionBatchReply CommandTransaction::batch_reply() const {
@@ -51,7 +50,17 @@ bool CommandTransaction::take_answer(QByteArray& answer) {
     return true;
 }
 
-int CommandTransaction::step_single(int state) {
+StepResult CommandTransaction::step_single(int state) {
+    const int next = advance_single(state);
+    return {next, wait_budget(next)};
+}
+
+StepResult CommandTransaction::step_batch(int state) {
+    const int next = advance_batch(state);
+    return {next, wait_budget(next)};
+}
+
+int CommandTransaction::advance_single(int state) {
     core_.link().read_step();
     switch (state) {
         case kSend:
@@ -71,7 +80,7 @@ int CommandTransaction::step_single(int state) {
     }
 }
 
-int CommandTransaction::step_batch(int state) {
+int CommandTransaction::advance_batch(int state) {
     const std::vector<dev_opt>& options = batch_.options;
     switch (state) {
         case kSend: {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/step_result.h"
+
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
@@ -23,8 +25,8 @@ class CommandTransaction {
     explicit CommandTransaction(CoreServices& core) : core_(core) {}
 
     void start_single(const QString& command, int option_number);
-    // Starts a batch with its own copy of the options; returns the batch's number.
-    int start_batch(OptionBatchRequest request);
+    // Starts batch number `number` with its own copy of the options.
+    void start_batch(OptionBatchRequest request, int number);
     // The readings of the latest batch so far (a copy).
     OptionBatchReply batch_reply() const;
 
@@ -32,11 +34,15 @@ class CommandTransaction {
     int option_number() const { return option_number_; }
     bool answered() const { return answered_; }
 
-    int step_single(int state);
-    int step_batch(int state);
-    int wait_budget(int state) const;
+    // One step of a single command or of an option batch: the new step state and how long
+    // nothing can change in it.
+    StepResult step_single(int state);
+    StepResult step_batch(int state);
 
   private:
+    int advance_single(int state);
+    int advance_batch(int state);
+    int wait_budget(int state) const;
     void send(const QString& command);
     // The answer to the command sent when one arrived in this step, or nothing.
     bool take_answer(QByteArray& answer);
@@ -47,7 +53,6 @@ class CommandTransaction {
     bool answered_ = false;
     OptionBatchRequest batch_;  // worker only
     std::size_t option_index_ = 0;
-    int batches_started_ = 0;
     mutable std::mutex reply_mutex_;  // the reply is read by the user-interface thread
     OptionBatchReply reply_;
     QByteArray sent_;

@@ -43,7 +43,12 @@ void LoggingCycle::watch_clock() {
     if (moved < 0 && next_log_time_ > 0) schedule_next_cycle();
 }
 
-int LoggingCycle::step(int state) {
+StepResult LoggingCycle::step(int state) {
+    const int next = advance(state);
+    return {next, wait_budget(next)};
+}
+
+int LoggingCycle::advance(int state) {
     SensorLink& link = core_.link();
     link.read_step();
     watch_clock();

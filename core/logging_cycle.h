@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/step_result.h"
+
 #include <QByteArray>
 #include <cstdint>
 #include <vector>
@@ -30,14 +32,15 @@ class LoggingCycle {
     // Called when logging goes on after a pause: the next cycle starts at the next multiple of
     // the interval.
     void resume();
-    // One step of logging mode; returns the new step state.
-    int step(int state);
-    int wait_budget(int state) const;
+    // One step of logging mode: the new step state and how long nothing can change in it.
+    StepResult step(int state);
 
     std::int64_t record_time() const { return record_time_; }
     std::int64_t next_log_time() const { return next_log_time_; }
 
   private:
+    int advance(int state);
+    int wait_budget(int state) const;
     int start_cycle();
     int end_of_script();
     int abandon_cycle();

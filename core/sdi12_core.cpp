@@ -11,7 +11,6 @@
 #include "core/logging_cycle.h"
 #include "core/logging_script.h"
 #include "core/record_format.h"
-#include "core/record_log.h"
 #include "core/workspace.h"
 #include "devices/device_list.h"
 #include "variables/column_list.h"
@@ -34,7 +33,7 @@ class sdi12_core::Services final : public CoreServices {
         core_.set_last_answer(QString::fromLatin1(line));
     }
     RecordCursor& cursor() override { return core_.cursor_; }
-    ColumnSink& values() override { return core_; }
+    ColumnSink& values() override { return core_.values_; }
     std::vector<QByteArray> logging_script() const override { return core_.current_script(); }
     int log_interval() const override { return core_.settings().interval; }
     void set_record_times(std::int64_t record_time, std::int64_t next_log_time) override {
@@ -76,111 +75,40 @@ class sdi12_core::Services final : public CoreServices {
 };
 
 sdi12_core::sdi12_core(ColumnList& columns, DeviceList& devices, SerialLink& port, Clock& clock,
-                       const QString& workspace_root, RecordLog* log, QObject* parent)
-    : QThread(parent),
+                       const QString& workspace_root, RecordSink& records, QObject* parent)
+    : SteppedWorker(parent),
       columns_(columns),
       devices_(devices),
       clock_(clock),
       root_(workspace_root),
       link_(port, clock, [this](const QString& text, bool raw) { print(text, raw); }),
-      notices_(*this),
       services_(std::make_unique<Services>(*this)),
-      own_log_(
-          log ? nullptr
-              : std::make_unique<RecordLog>(
-                    columns, [this](const QString& m) { print(m); }, [this] { return log_file_path(); })),
-      log_(log ? log : own_log_.get()),
+      records_(records),
       scan_(std::make_unique<AddressScan>(*services_, devices)),
       logging_(std::make_unique<LoggingCycle>(*services_)),
       command_(std::make_unique<CommandTransaction>(*services_)) {}
 
 sdi12_core::~sdi12_core() {
-    shut_down();
+    shut_down();  // before the machines go
 }
 
-// ---- requests from other threads ------------------------------------------------------------
+// ---- the worker ----------------------------------------------------------------------------
 
-void sdi12_core::apply(std::function<void()> change) {
-    std::unique_lock<std::mutex> lock(request_mutex_);
-    // Once the thread is started every change goes through it, even before its loop runs: a
-    // change made beside a starting worker could be missed by its first look at the state.
-    if (!isRunning() || worker_finished_ || QThread::currentThread() == this) {
-        lock.unlock();
-        change();
-        return;
+int sdi12_core::work_step() {
+    announce_mode();
+    {
+        std::lock_guard<std::mutex> lock(state_mutex_);
+        if (!active_) return kIdle;  // nothing to step until somebody asks for something
     }
-    requests_.push_back(std::move(change));
-    const std::uint64_t id = ++requests_posted_;
-    lock.unlock();
-    request_cv_.notify_all();
+    return step();
+}
+
+void sdi12_core::wait_for_work(int ms) {
+    link_.wait_readable(ms);
+}
+
+void sdi12_core::interrupt_wait() {
     link_.wake();
-    lock.lock();
-    request_cv_.wait(lock, [&] { return requests_done_ >= id || worker_finished_; });
-}
-
-void sdi12_core::apply_pending_requests() {
-    for (;;) {
-        std::function<void()> change;
-        {
-            std::lock_guard<std::mutex> lock(request_mutex_);
-            if (requests_.empty()) return;
-            change = std::move(requests_.front());
-            requests_.pop_front();
-        }
-        change();
-        // Notified under the lock, so that whoever takes the lock later sees the condition
-        // variable's last use (it is destroyed with the core).
-        std::lock_guard<std::mutex> lock(request_mutex_);
-        ++requests_done_;
-        request_cv_.notify_all();
-    }
-}
-
-void sdi12_core::run() {
-    for (;;) {
-        apply_pending_requests();
-        announce_mode();
-        bool active;
-        {
-            std::lock_guard<std::mutex> lock(state_mutex_);
-            active = active_;
-        }
-        {
-            std::unique_lock<std::mutex> lock(request_mutex_);
-            if (quit_) break;
-            if (!active) {
-                // Nothing to step: sleep until somebody asks for something.
-                request_cv_.wait(lock, [this] { return quit_ || !requests_.empty(); });
-                continue;
-            }
-        }
-        step();
-        const int budget = wait_budget_ms();
-        if (budget > 0) link_.wait_readable(budget);
-    }
-    {
-        std::lock_guard<std::mutex> lock(request_mutex_);
-        worker_finished_ = true;
-    }
-    apply_pending_requests();  // changes asked for while stopping still happen, on this thread
-    std::lock_guard<std::mutex> lock(request_mutex_);
-    request_cv_.notify_all();
-}
-
-void sdi12_core::shut_down() {
-    {
-        std::lock_guard<std::mutex> lock(request_mutex_);
-        quit_ = true;
-    }
-    request_cv_.notify_all();
-    link_.wake();
-    wait();
-    {
-        // The worker's last touch of the lock and the condition variable happens before this.
-        std::lock_guard<std::mutex> lock(request_mutex_);
-    }
-    // What the worker printed last still reaches the console.
-    if (QThread::currentThread() == thread()) deliver_notices();
 }
 
 // ---- stepping -------------------------------------------------------------------------------
@@ -190,31 +118,37 @@ std::pair<int, int> sdi12_core::mode_and_state() const {
     return {mode_, step_state_};
 }
 
-void sdi12_core::step() {
+int sdi12_core::step() {
     auto [mode, state] = mode_and_state();
+    // After a single command's answer the core only echoes what still arrives; idle, it only
+    // looks at the port now and then.
+    StepResult result{state, kIdleWaitMs};
     switch (mode) {
         case kScanning:
-            state = scan_->step(state);
+            result = scan_->step(state);
             break;
         case kLogging:
-            state = logging_->step(state);
+            result = logging_->step(state);
             break;
         case kSingleCommand:
-            state = command_->step_single(state);
+            result = command_->step_single(state);
+            if (result.state == CommandTransaction::kNext) result.wait_ms = kIdleWaitMs;
             break;
         case kOptionBatch:
-            state = command_->step_batch(state);
+            result = command_->step_batch(state);
             break;
         default:
             break;
     }
     {
         std::lock_guard<std::mutex> lock(state_mutex_);
-        if (mode_ == mode) step_state_ = state;
+        if (mode_ == mode) step_state_ = result.state;
     }
-    after_tool_step(mode, state);
+    after_tool_step(mode, result.state);
     watch_port();
     announce_mode();
+    // A tool that handed the bus back to logging, or a scan after an address change, starts at once.
+    return mode_and_state().first == mode ? result.wait_ms : 0;
 }
 
 void sdi12_core::after_tool_step(int mode, int state) {
@@ -249,23 +183,6 @@ void sdi12_core::watch_port() {
         port_problem_ = lost ? link_.loss_reason() : QString();
     }
     services_->announce(CoreEvent::kPortChanged, 0);
-}
-
-int sdi12_core::wait_budget_ms() const {
-    auto [mode, state] = mode_and_state();
-    switch (mode) {
-        case kScanning:
-            return scan_->wait_budget(state);
-        case kLogging:
-            return logging_->wait_budget(state);
-        case kSingleCommand:
-            // After the answer the core only echoes what still arrives.
-            return state == CommandTransaction::kNext ? kIdleWaitMs : command_->wait_budget(state);
-        case kOptionBatch:
-            return command_->wait_budget(state);
-        default:
-            return kIdleWaitMs;
-    }
 }
 
 void sdi12_core::announce_mode() {
@@ -385,7 +302,7 @@ void sdi12_core::make_log_file_name() {
 // ---- direct operations ----------------------------------------------------------------------
 
 void sdi12_core::open_port(int port_number) {
-    apply([this, port_number] {
+    post([this, port_number] {
         link_.open_port(port_number, QFile::encodeName(root_).toStdString());
         watch_port();
     });
@@ -396,7 +313,7 @@ void sdi12_core::prepare_scan(int /*request_code*/) {
 }
 
 void sdi12_core::start_scan() {
-    apply([this] {
+    post([this] {
         bool paused;
         {
             std::lock_guard<std::mutex> lock(state_mutex_);
@@ -416,7 +333,7 @@ void sdi12_core::start_scan() {
 }
 
 void sdi12_core::set_logging(bool on) {
-    apply([this, on] {
+    post([this, on] {
         if (!on) {
             set_mode(kIdle, 0);
             print(QStringLiteral("Stop"));
@@ -438,7 +355,7 @@ void sdi12_core::set_logging(bool on) {
         watch_port();
         set_mode(kLogging, LoggingCycle::kStartOfCycle);
         cursor_.mark(RecordCursor::kRestart, 0);
-        log_->restart_numbering();
+        records_.restart_numbering();
         // Nothing is measured yet: a sensor silent from the start is missing, never 0.
         for (int i = 0; i < kClearedColumns; ++i)
             set_column_value(
@@ -472,7 +389,7 @@ std::vector<QString> sdi12_core::script() const {
 }
 
 void sdi12_core::do_cmd(QString str, int option) {
-    apply([this, str, option] {
+    post([this, str, option] {
         pause_logging_for(option == kAddressChange ? QStringLiteral("an address change")
                                                    : QStringLiteral("a manual command"));
         command_->start_single(str, option);
@@ -486,15 +403,14 @@ void sdi12_core::do_cmd(QString str) {
 }
 
 int sdi12_core::do_multicmd(const OptionBatchRequest& request) {
-    // Shared, not referenced: a change asked for while the worker stops may run after we return.
-    auto batch = std::make_shared<std::atomic<int>>(0);
-    apply([this, request, batch] {
+    const int batch = ++batches_asked_;
+    post([this, request, batch] {
         pause_logging_for(QStringLiteral("reading sensor options"));
-        *batch = command_->start_batch(request);
+        command_->start_batch(request, batch);
         set_mode(kOptionBatch, CommandTransaction::kSend);
         set_active(true);
     });
-    return batch->load();
+    return batch;
 }
 
 OptionBatchReply sdi12_core::option_batch_reply() const {
@@ -502,14 +418,6 @@ OptionBatchReply sdi12_core::option_batch_reply() const {
 }
 
 // ---- values and records ---------------------------------------------------------------------
-
-void sdi12_core::set_column_value(int index, float value) {
-    if (index >= 0 && index < columns_.size()) columns_.set_value(index, double(value));
-}
-
-void sdi12_core::mark_column(int kind, int index) {
-    cursor_.mark(kind, index);
-}
 
 int sdi12_core::highest_cell() const {
     return cursor_.highest();
@@ -520,7 +428,7 @@ int sdi12_core::cell_pointer() const {
 }
 
 int sdi12_core::record_number() const {
-    return log_->record_number();
+    return records_.record_number();
 }
 
 void sdi12_core::set_record_times(std::int64_t record_time, std::int64_t next_log_time) {
@@ -545,23 +453,14 @@ void sdi12_core::clear_measured_values() {
 
 void sdi12_core::finish_record() {
     // The Record column holds the number of the record being written, for panels bound to it.
-    set_column_value(ColumnList::kRecordColumn, float(log_->record_number()));
-    run_formulas(columns_, *this);
-    write_record(cursor_.highest(), false);
-    board_.publish(columns_);
-}
-
-bool sdi12_core::write_record(int highest_column, bool first_three_from_columns) {
-    const int limit =
-        first_three_from_columns ? RecordLog::kTransferColumnLimit : RecordLog::kCycleColumnLimit;
-    if (highest_column <= limit) cursor_.set_highest(highest_column);
-    if (first_three_from_columns) return log_->append_transfer(highest_column);
+    set_column_value(ColumnList::kRecordColumn, float(records_.record_number()));
+    run_formulas(columns_, values_);
     std::int64_t record_time;
     {
         std::lock_guard<std::mutex> lock(record_mutex_);
         record_time = record_time_;
     }
-    return log_->append_cycle(highest_column, record_time);
+    records_.append_cycle(cursor_.highest(), record_time);
 }
 
 QString sdi12_core::mode_name(int mode) {
@@ -576,7 +475,7 @@ QString sdi12_core::status_text(int code) const {
         std::lock_guard<std::mutex> lock(record_mutex_);
         record_time = record_time_;
     }
-    number = log_->record_number();
+    number = records_.record_number();
     const int interval = settings().interval;
     switch (code) {
         case kRecordTime:
@@ -620,18 +519,4 @@ QString sdi12_core::status_text(int code) const {
         default:
             return QString();
     }
-}
-
-void sdi12_core::print(const QString& text, bool raw) {
-    // A string of its own (never a shared copy of the caller's), so that only one thread owns it.
-    QString line = raw ? QString(text.constData(), text.size()) : text + QStringLiteral("\r\n");
-    notify([this, line = std::move(line)] { emit printline(line); });
-}
-
-void sdi12_core::notify(std::function<void()> emission) {
-    notices_.post(std::move(emission));
-}
-
-void sdi12_core::deliver_notices() {
-    notices_.deliver();
 }

@@ -1,9 +1,7 @@
 #pragma once
 
 #include <QString>
-#include <QThread>
-#include <condition_variable>
-#include <deque>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -13,28 +11,29 @@
 #include "core/clock.h"
 #include "core/core_config.h"
 #include "core/core_services.h"
-#include "core/notice_queue.h"
+#include "core/core_values.h"
 #include "core/option_batch.h"
 #include "core/record_cursor.h"
+#include "core/record_sink.h"
 #include "core/sensor_link.h"
+#include "core/stepped_worker.h"
 #include "devices/idev.h"
 #include "variables/formula_pass.h"
-#include "variables/value_snapshot.h"
 
 class ColumnList;
 class DeviceList;
 class AddressScan;
 class LoggingCycle;
 class CommandTransaction;
-class RecordLog;
 
 // The acquisition core: owns the sensor bus link, the logging script and the logging state, and
 // does all bus work on a worker thread of its own, one step of its current mode at a time. The
 // user interface talks to it through its slots and a few direct operations and hears back through
 // signals, which the worker hands to the object's own thread to emit.
 // Thread: the object lives on the user-interface thread; steps run on its worker thread. Requests
-// from other threads are handed to the worker, which applies them between steps.
-class sdi12_core : public QThread, public ColumnSink {
+// from other threads are handed to the worker, which applies them between steps; the caller does
+// not wait for them.
+class sdi12_core : public SteppedWorker {
     Q_OBJECT
   public:
     enum Mode : int { kIdle = 0, kScanning = 11, kLogging = 12, kSingleCommand = 13, kOptionBatch = 14 };
@@ -43,10 +42,9 @@ class sdi12_core : public QThread, public ColumnSink {
     // back as cmd_event(kAddressChange), and the bus is scanned again.
     static constexpr int kAddressChange = 1;
 
-    // Records go to `log` (the station's, which outlives the core), or to a log of the core's own
-    // when none is given.
+    // The cycle's records go to `records` (the station's record log, which outlives the core).
     sdi12_core(ColumnList& columns, DeviceList& devices, SerialLink& port, Clock& clock,
-               const QString& workspace_root, RecordLog* log = nullptr, QObject* parent = nullptr);
+               const QString& workspace_root, RecordSink& records, QObject* parent = nullptr);
     ~sdi12_core() override;
 
     // Settings (config.xml).
@@ -59,25 +57,18 @@ class sdi12_core : public QThread, public ColumnSink {
     QString log_file_path() const;
     void make_log_file_name();
 
-    // Direct operations; when the worker runs they are applied on it between steps.
+    // Direct operations; when the worker runs they are applied on it between steps (the caller
+    // goes on at once: mode_changed() and the console tell what happened).
     void open_port(int port_number);
     void prepare_scan(int request_code);
     void start_scan();
     void set_logging(bool on);
     void rebuild_scripts();
 
-    // The value store and record cursor; the formula pass calls these on the worker.
-    void set_column_value(int index, float value) override;
-    void mark_column(int kind, int index) override;
-
-    // Appends a record through the record log. first_three_from_columns: the download and import
-    // form (limit 200, the first fields are the texts of columns A..C, no current-values file, not
-    // held back). Returns whether the line reached the file. Thread-safe.
-    bool write_record(int highest_column, bool first_three_from_columns);
-    RecordLog& record_log() { return *log_; }
-    // The values as the last record left them (see ValueBoard); windows draw from this.
-    std::shared_ptr<const ValueSnapshot> latest_values() const { return board_.latest(); }
-    ValueBoard& value_board() { return board_; }
+    // The value store over the columns and the record cursor (the cycle and the formula pass use
+    // it on the worker; tests set values through it).
+    void set_column_value(int index, float value) { values_.set_column_value(index, value); }
+    ColumnSink& values() { return values_; }
 
     QString status_text(int code) const;
     static QString mode_name(int mode);
@@ -93,18 +84,9 @@ class sdi12_core : public QThread, public ColumnSink {
     // The readings of the latest option batch so far; read it on multicmd_finnished().
     OptionBatchReply option_batch_reply() const;
 
-    // Prints a console text: raw texts pass unchanged, all others get "\r\n".
-    void print(const QString& text, bool raw = false);
-    // Emits what the worker printed and signalled, in order; runs on the thread the core object
-    // belongs to.
-    Q_INVOKABLE void deliver_notices();
-
     // One step of the current mode (the worker calls it; tests call it in virtual time).
-    void step();
-    // How long the worker may block on the port before the next step changes anything.
-    int wait_budget_ms() const;
-    // Ends the worker loop and waits for the thread.
-    void shut_down();
+    // Returns how long the worker may block on the port before the next step changes anything.
+    int step();
 
   public slots:
     void do_cmd(QString str, int option);
@@ -114,7 +96,6 @@ class sdi12_core : public QThread, public ColumnSink {
     int do_multicmd(const OptionBatchRequest& request);
 
   signals:
-    void printline(QString text);
     void devlist_changed();
     void cmd_finnished();
     void cmd_event(int option);
@@ -127,19 +108,14 @@ class sdi12_core : public QThread, public ColumnSink {
     void cycle_skipped();
 
   protected:
-    void run() override;
+    int work_step() override;
+    void wait_for_work(int ms) override;
+    void interrupt_wait() override;
 
   private:
     // What the state machines may use of the core.
     class Services;
 
-    // Runs `change` on the worker between steps and waits for it; runs it at once when the
-    // worker is not running (start-up, tests).
-    void apply(std::function<void()> change);
-    void apply_pending_requests();
-    // Runs `emission` (a signal or a console line) on the owner's thread: at once when called
-    // there, else through the notice queue, after what the worker handed over before.
-    void notify(std::function<void()> emission);
     void announce_mode();
     void set_mode(int mode, int step_state);
     // A tool's request pauses logging for the tool's own duration: said on the console; the
@@ -176,16 +152,9 @@ class sdi12_core : public QThread, public ColumnSink {
     QString port_problem_;         // why the port is lost; empty while it works
     bool logging_paused_ = false;  // a sensor tool has the bus; logging goes on after it
 
-    std::mutex request_mutex_;
-    std::condition_variable request_cv_;
-    std::deque<std::function<void()>> requests_;
-    std::uint64_t requests_posted_ = 0, requests_done_ = 0;
-    bool quit_ = false;
-    bool worker_finished_ = false;
-
-    // Console lines and signals of the worker, emitted on the owner's thread in the worker's order.
-    NoticeQueue notices_;
+    std::atomic<int> batches_asked_{0};
     RecordCursor cursor_;
+    CoreValues values_{columns_, cursor_};
 
     mutable std::mutex record_mutex_;  // record times, read by the status line
     std::int64_t record_time_ = 0;
@@ -194,12 +163,10 @@ class sdi12_core : public QThread, public ColumnSink {
     mutable std::mutex script_mutex_;
     std::vector<QByteArray> script_;  // the latest build; a cycle takes it when it starts
 
-    ValueBoard board_;
     bool port_lost_ = false;  // worker only: the port's state after the last step
 
     std::unique_ptr<Services> services_;
-    std::unique_ptr<RecordLog> own_log_;  // when no log was given
-    RecordLog* log_;
+    RecordSink& records_;
     std::unique_ptr<AddressScan> scan_;
     std::unique_ptr<LoggingCycle> logging_;
     std::unique_ptr<CommandTransaction> command_;

@@ -9,7 +9,7 @@
 #include <QShowEvent>
 
 #include "app/kaction.h"
-#include "core/station.h"
+#include "station/station.h"
 #include "displays/gap_curve.h"
 #include "displays/ky_axis_draw.h"
 #include "displays/time_scale_draw.h"

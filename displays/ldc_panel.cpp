@@ -12,8 +12,9 @@
 
 #include "app/kaction.h"
 #include "core/sdi12_core.h"
-#include "core/station.h"
 #include "displays/lcd_grid.h"
+#include "station/record_log.h"
+#include "station/station.h"
 #include "ui_ldc_panel.h"
 #include "variables/alarm_levels.h"
 #include "variables/column_list.h"
@@ -39,20 +40,18 @@ const QColor kAlertColour(255, 255, 0);
 
 }  // namespace
 
-ldc_panel::ldc_panel(sdi12_core& core, ColumnList& columns, QWidget* parent)
+ldc_panel::ldc_panel(Station& station, QWidget* parent)
     : QMainWindow(parent),
-      core_(core),
-      columns_(columns),
-      select_dialog_(std::make_unique<Kselect_col_dlg>(columns, this)),
+      station_(station),
+      core_(station.core()),
+      columns_(station.columns()),
+      select_dialog_(std::make_unique<Kselect_col_dlg>(columns_, this)),
       ui_(std::make_unique<Ui::ldc_panel>()) {
     ui_->setupUi(this);
     for (int i = kBoundCells; i < kCells; ++i) cells_[size_t(i)].column = -1;
     build_menus();
     connect(select_dialog_.get(), &Kselect_col_dlg::columnSelected, this, &ldc_panel::on_link_menu);
 }
-
-ldc_panel::ldc_panel(Station& station, QWidget* parent)
-    : ldc_panel(station.core(), station.columns(), parent) {}
 
 ldc_panel::~ldc_panel() = default;
 
@@ -95,7 +94,7 @@ int ldc_panel::save_layout() {
 // ---- refresh and colours ----------------------------------------------------------------------
 
 void ldc_panel::store_bound_cells() {
-    const std::shared_ptr<const ValueSnapshot> values = core_.latest_values();
+    const std::shared_ptr<const ValueSnapshot> values = station_.record_log().latest_values();
     const int count = columns_.size();
     // Every cell, shown or not, so a cell that joins the grid shows the latest at once.
     for (LcdCell& cell : cells_) {
@@ -116,7 +115,7 @@ void ldc_panel::update_panels() {
 }
 
 void ldc_panel::colour_numbers() {
-    const std::shared_ptr<const ValueSnapshot> values = core_.latest_values();
+    const std::shared_ptr<const ValueSnapshot> values = station_.record_log().latest_values();
     const int count = columns_.size();
     for (int i = 0; i < kBoundCells; ++i) {
         LcdCell& cell = cells_[size_t(i)];

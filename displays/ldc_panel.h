@@ -34,7 +34,6 @@ class ldc_panel : public QMainWindow {
     static constexpr int kTimerMs = 100;
 
     // The core and the column list outlive the window.
-    ldc_panel(sdi12_core& core, ColumnList& columns, QWidget* parent = nullptr);
     explicit ldc_panel(Station& station, QWidget* parent = nullptr);
     ~ldc_panel() override;
 
@@ -105,6 +104,7 @@ class ldc_panel : public QMainWindow {
     void fit_label_fonts();
     void show_colour_dialog(std::unique_ptr<QColorDialog>& dialog, void (ldc_panel::*slot)(QColor));
 
+    Station& station_;
     sdi12_core& core_;
     ColumnList& columns_;
     std::unique_ptr<Kselect_col_dlg> select_dialog_;

@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <chrono>
 
 #include "core/core_config.h"
 #include "devices/device_list.h"
@@ -24,9 +23,9 @@ QString configured_log_path(const QString& settings_path) {
 
 class fileio_core::Services final : public ImportServices {
   public:
-    Services(fileio_core& owner, DownloadTarget& target, const QString& settings_path, PathSource log_path)
+    Services(fileio_core& owner, RecordSink& records, const QString& settings_path, PathSource log_path)
         : owner_(owner),
-          target_(target),
+          records_(records),
           ledger_path_(QFileInfo(settings_path).absoluteDir().filePath(QStringLiteral("fileio_ledger.txt"))),
           log_path_(std::move(log_path)) {
         if (!log_path_) log_path_ = [settings_path] { return configured_log_path(settings_path); };
@@ -45,27 +44,31 @@ class fileio_core::Services final : public ImportServices {
         fileio_core* o = &owner_;
         owner_.notify([o] { emit o->end_of_log(); });
     }
-    DownloadTarget& target() override { return target_; }
+    RecordSink& records() override { return records_; }
 
   private:
     fileio_core& owner_;
-    DownloadTarget& target_;
+    RecordSink& records_;
     const QString ledger_path_;
     PathSource log_path_;
 };
 
-fileio_core::fileio_core(Clock& clock, DownloadTarget& target, const QString& settings_path,
+fileio_core::fileio_core(Clock& clock, RecordSink& records, const QString& settings_path,
                          const QString& default_directory, QObject* parent, PathSource log_path)
-    : QThread(parent),
+    : SteppedWorker(parent),
       store_(settings_path, default_directory),
-      notices_(*this),
-      services_(std::make_unique<Services>(*this, target, settings_path, std::move(log_path))),
+      services_(std::make_unique<Services>(*this, records, settings_path, std::move(log_path))),
       import_(std::make_unique<FolderImport>(clock, *services_)) {
     if (!store_.load_said().isEmpty()) print(store_.load_said());
 }
 
 fileio_core::~fileio_core() {
-    shut_down();
+    shut_down();  // before the import goes
+}
+
+void fileio_core::shut_down() {
+    set_import_running(false);
+    SteppedWorker::shut_down();
 }
 
 bool fileio_core::import_running() const {
@@ -82,12 +85,14 @@ void fileio_core::set_import_running(bool on) {
     {
         std::lock_guard<std::mutex> lock(run_mutex_);
         running_ = on;
-        if (!on) {
-            run_cv_.notify_all();
-            return;
+        if (on) {
+            if (worker_active_) return;
+            worker_active_ = true;
         }
-        if (worker_active_) return;
-        worker_active_ = true;
+    }
+    if (!on) {
+        post([] {});  // wakes the worker, which then ends
+        return;
     }
     // A worker that has just decided to end is let finish before the next one starts.
     wait();
@@ -97,38 +102,14 @@ void fileio_core::set_import_running(bool on) {
     start();
 }
 
-void fileio_core::run() {
-    for (;;) {
-        {
-            std::unique_lock<std::mutex> lock(run_mutex_);
-            run_cv_.wait_for(lock, std::chrono::milliseconds(FolderImport::kScanIntervalMs),
-                             [this] { return !running_; });
-            if (!running_) {
-                worker_active_ = false;
-                return;
-            }
-        }
-        import_->scan();
-    }
+int fileio_core::work_step() {
+    if (!import_running()) return 0;
+    import_->scan();
+    return FolderImport::kScanIntervalMs;
 }
 
-void fileio_core::shut_down() {
-    set_import_running(false);
-    wait();
-    // What the worker printed last still reaches the console.
-    if (QThread::currentThread() == thread()) deliver_notices();
-}
-
-void fileio_core::print(const QString& text) {
-    // A string of its own, so that only one thread owns it.
-    QString line = text + QStringLiteral("\r\n");
-    notify([this, line = std::move(line)] { emit printline(line); });
-}
-
-void fileio_core::notify(std::function<void()> emission) {
-    notices_.post(std::move(emission));
-}
-
-void fileio_core::deliver_notices() {
-    notices_.deliver();
+bool fileio_core::work_done() {
+    std::lock_guard<std::mutex> lock(run_mutex_);
+    if (!running_) worker_active_ = false;
+    return !running_;
 }

@@ -1,38 +1,35 @@
 #pragma once
 
 #include <QString>
-#include <QThread>
-#include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
 
 #include "core/clock.h"
-#include "core/notice_queue.h"
+#include "core/stepped_worker.h"
 #include "fileio/import_store.h"
 
-class DownloadTarget;
+class RecordSink;
 class FolderImport;
 
 // The file import worker: in the "File Remote" mode it scans the import directory every 500 ms
 // and imports the new record lines of its data files into the log (see FolderImport). Its
 // settings are fileio.xml (see ImportStore), shared with the Import/Export dialog; its progress
-// per file is fileio_ledger.txt beside it (see ImportLedger). The worker never emits a signal
-// itself: console lines and end_of_log() (at most five a second) are handed to the object's own
-// thread, which emits them in the worker's order.
+// per file is fileio_ledger.txt beside it (see ImportLedger). Console lines and end_of_log() (at
+// most five a second) are emitted on the object's own thread, in the worker's order.
 // Thread: the object lives on the thread that made it (the user-interface thread); scans run on
 // its worker thread. set_import_running(), import_running() and store() may be used from any
 // thread.
-class fileio_core : public QThread {
+class fileio_core : public SteppedWorker {
     Q_OBJECT
   public:
     using PathSource = std::function<QString()>;
 
     // `settings_path` is the full path of fileio.xml, read here; `default_directory` is where
     // files are imported from while imp_dir is not set; `log_path` gives the path of the log the
-    // target appends to (without it, the log named in config.xml beside fileio.xml). The clock
-    // and target outlive the object.
-    fileio_core(Clock& clock, DownloadTarget& target, const QString& settings_path,
+    // records go to (without it, the log named in config.xml beside fileio.xml). The clock and
+    // the record sink outlive the object.
+    fileio_core(Clock& clock, RecordSink& records, const QString& settings_path,
                 const QString& default_directory, QObject* parent = nullptr, PathSource log_path = {});
     ~fileio_core() override;
 
@@ -47,34 +44,25 @@ class fileio_core : public QThread {
     // The settings store the Import/Export dialog fills itself from and saves into.
     ImportStore& store() { return store_; }
 
-    // Ends the worker and waits for it.
+    // Stops the import and waits for the worker.
     void shut_down();
 
-    // Emits what the worker printed and signalled, in order, on the object's own thread.
-    Q_INVOKABLE void deliver_notices();
-
   signals:
-    void printline(QString text);
     void end_of_log();
 
   protected:
-    void run() override;
+    int work_step() override;
+    bool work_done() override;
 
   private:
     class Services;
 
-    void print(const QString& text);
-    void notify(std::function<void()> emission);
-
     ImportStore store_;
 
     mutable std::mutex run_mutex_;
-    std::condition_variable run_cv_;
     bool running_ = false;
     int records_left_ = 0;        // stop_after_records(); 0: no limit
-    bool worker_active_ = false;  // run() has not decided to end yet
-
-    NoticeQueue notices_;
+    bool worker_active_ = false;  // the loop has not decided to end yet
     std::unique_ptr<Services> services_;
     std::unique_ptr<FolderImport> import_;
 };

@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <limits>
 
+#include "core/downloaded_record.h"
+#include "core/record_sink.h"
 #include "core/regular_file.h"
 #include "fileio/import_line.h"
 #include "fileio/import_services.h"
-#include "remote/download_target.h"
-#include "remote/downloaded_record.h"
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -250,19 +250,22 @@ void FolderImport::tell_windows(bool now) {
     if (!now && tick - last_notice_ms_ < kNoticeIntervalMs) return;
     last_notice_ms_ = tick;
     unshown_ = false;
-    services_.target().publish_values();
+    services_.records().show_values();
     services_.records_added();
 }
 
-bool FolderImport::append_record(const Work& work, std::int64_t from, std::int64_t to, std::int64_t lines) {
+bool FolderImport::append_record(const Work& work, const DownloadedRecord& record, std::int64_t from,
+                                 std::int64_t to, std::int64_t lines) {
     // The ledger says first which record goes to the log and how long the log was: should the
     // program end right after the append, the next start sees the log grown and counts it.
-    if (!ledger_->begin_record(work.file.id, from, to, lines, log_size())) {
-        pause(QStringLiteral("Import paused: %1 cannot be written").arg(ledger_->path()));
-        return false;
-    }
-    if (!services_.target().write_record(kRecordColumns)) {
-        pause(QStringLiteral("Import paused: the log file cannot be written"));
+    bool ledger_written = true;
+    const auto note_in_ledger = [&] {
+        ledger_written = ledger_->begin_record(work.file.id, from, to, lines, log_size());
+        return ledger_written;
+    };
+    if (!services_.records().add_transfer(record, kRecordColumns, note_in_ledger)) {
+        pause(ledger_written ? QStringLiteral("Import paused: the log file cannot be written")
+                             : QStringLiteral("Import paused: %1 cannot be written").arg(ledger_->path()));
         return false;
     }
     if (paused_) services_.print(QStringLiteral("Import resumed"));
@@ -306,7 +309,6 @@ int FolderImport::import_file(Work& work, End& end) {
     p.mtime = f.mtime;
     ledger_->put(p);
 
-    DownloadTarget& target = services_.target();
     std::int64_t pos = p.imported;  // where the next line starts
     std::int64_t lines = p.lines;
     QByteArray buffer;
@@ -362,10 +364,7 @@ int FolderImport::import_file(Work& work, End& end) {
                     --lines;
                     break;
                 }
-                record.store(target.columns(), kRecordColumns);
-                // Derived columns are computed before the record is written, so they belong to it.
-                target.run_formula_pass();
-                if (!append_record(work, pos, next, lines)) {
+                if (!append_record(work, record, pos, next, lines)) {
                     end = End::kPaused;
                     --lines;
                     break;

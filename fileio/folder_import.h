@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/clock.h"
+#include "core/downloaded_record.h"
 #include "fileio/import_ledger.h"
 #include "fileio/import_scan.h"
 #include "fileio/import_settings.h"
@@ -57,7 +58,8 @@ class FolderImport {
     // Imports what `work` has that was not imported yet. Returns the records imported.
     int import_file(Work& work, End& end);
     // A record is appended: its progress first announced, then the line written.
-    bool append_record(const Work& work, std::int64_t from, std::int64_t to, std::int64_t lines);
+    bool append_record(const Work& work, const DownloadedRecord& record, std::int64_t from, std::int64_t to,
+                       std::int64_t lines);
     void pause(const QString& text);
     void tell_windows(bool now);
     std::int64_t log_size() const;

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "remote/downloaded_record.h"
+#include "core/downloaded_record.h"
 
 namespace {
 constexpr int kLowestRecord = -1;

@@ -5,7 +5,7 @@
 
 #include "fileio/import_settings.h"
 
-class DownloadTarget;
+class RecordSink;
 
 // What the folder import may use of its owner: the settings kept in fileio.xml, where its
 // progress is kept, the log it appends to, the running flag, the console, the windows and where
@@ -25,5 +25,5 @@ class ImportServices {
     virtual void record_imported() = 0;
     // The windows are told that records were added (at most a few times a second).
     virtual void records_added() = 0;
-    virtual DownloadTarget& target() = 0;
+    virtual RecordSink& records() = 0;
 };

@@ -18,11 +18,9 @@ constexpr int kPollMs = 20;
 
 LoggerSession::LoggerSession(SerialLink& link, Clock& clock, const QString& workspace_root, QObject* parent)
     : QObject(parent), out_(stdout), station_(link, clock, workspace_root), core_(station_.core()) {
-    // The core emits on this thread, in the order it printed: written at once, nothing queued
-    // that could be left behind at exit.
-    connect(&core_, &sdi12_core::printline, this, &LoggerSession::print_console);
-    connect(&station_.remote(), &remotelogger_core::printline, this, &LoggerSession::print_console);
-    connect(&station_.importer(), &fileio_core::printline, this, &LoggerSession::print_console);
+    // The station's console emits on this thread, each worker's lines in the order it printed
+    // them: written at once, nothing queued that could be left behind at exit.
+    connect(&station_.console(), &StationConsole::printline, this, &LoggerSession::print_console);
 }
 
 void LoggerSession::print_console(const QString& text) {
@@ -57,6 +55,7 @@ void LoggerSession::flush_console() {
     core_.deliver_notices();
     station_.importer().deliver_notices();
     station_.remote().deliver_notices();
+    station_.console().deliver_notices();
     out_.flush();
 }
 
@@ -80,12 +79,14 @@ int LoggerSession::scan() {
     prepare_workspace();
     station_.start_core();
     core_.prepare_scan(1);
+    core_.settle();
     if (!core_.port_problem().isEmpty()) {
         // The console said which port and why.
         flush_console();
         return kNoPort;
     }
     core_.start_scan();
+    core_.settle();
     wait_for_step_state(AddressScan::kDone);
     flush_console();
     for (const idev& dev : station_.devices().snapshot()) {
@@ -180,9 +181,11 @@ int LoggerSession::command(const QString& text) {
     prepare_workspace();
     station_.start_core();
     core_.prepare_scan(0);
+    core_.settle();
     bool answered = false;
     connect(&core_, &sdi12_core::cmd_finnished, this, [&] { answered = true; });
     core_.do_cmd(text);
+    core_.settle();
     wait_for_step_state(CommandTransaction::kNext);
     flush_console();
     if (!answered) return kNoAnswer;

@@ -7,7 +7,7 @@
 
 #include "core/clock.h"
 #include "core/serial_link.h"
-#include "core/station.h"
+#include "station/station.h"
 
 class QEventLoop;
 class sdi12_core;

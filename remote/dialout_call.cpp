@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "core/downloaded_record.h"
+#include "core/record_sink.h"
 #include "remote/batch_plan.h"
 #include "remote/call_schedule.h"
 #include "remote/dialout_services.h"
-#include "remote/download_target.h"
-#include "remote/downloaded_record.h"
 
 namespace {
 
@@ -101,7 +101,12 @@ bool DialoutCall::port_lost() {
     return true;
 }
 
-void DialoutCall::step() {
+int DialoutCall::step() {
+    advance();
+    return wait_budget_ms();
+}
+
+void DialoutCall::advance() {
     modem_.read_step();
     watch_clock();
     if (port_lost()) {
@@ -268,15 +273,12 @@ int DialoutCall::store_line() {
                   .arg(last + 1)
                   .arg(number - 1));
 
-    DownloadTarget& target = services_.target();
-    record.store(target.columns(), settings.columns);
-    // Derived columns are computed before the record is written, so they belong to it.
-    target.run_formula_pass();
+    RecordSink& records = services_.records();
     // The record counts as downloaded only once its line is in the log.
-    if (!target.write_record(settings.columns))
+    if (!records.add_transfer(record, settings.columns))
         return end_call_at(last, QStringLiteral("The log file cannot be written"));
     services_.set_record(number, true);
-    target.publish_values();
+    records.show_values();
     services_.record_added();
     // Past a gap the logger sends fewer lines than asked: plan again from the new last record.
     return number > last + 1 ? kPlan : after_line;

@@ -78,15 +78,16 @@ class DialoutCall {
     // Milliseconds since the epoch of the next call, or -1 when none is due.
     std::int64_t next_call_ms() const { return next_call_ms_; }
 
-    // Reads at most one byte from the modem, then acts on the state.
-    void step();
-    // How long the worker may wait for a byte before the next step changes anything.
-    int wait_budget_ms() const;
+    // Reads at most one byte from the modem, then acts on the state. Returns how long the worker
+    // may wait for a byte before the next step changes anything.
+    int step();
     // Ends a wait for a byte early (from any thread).
     void wake() { modem_.wake(); }
     bool wait_readable(int timeout_ms) { return modem_.wait_readable(timeout_ms); }
 
   private:
+    void advance();
+    int wait_budget_ms() const;
     int act(int state, bool new_line);
     int plan_batch_step();
     int store_line();

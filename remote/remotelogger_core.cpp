@@ -6,18 +6,14 @@
 #include "remote/dialout_call.h"
 #include "remote/dialout_services.h"
 
-namespace {
-constexpr int kResetAsked = 0x100;
-}
-
 class remotelogger_core::Services final : public DialoutServices {
   public:
-    Services(remotelogger_core& owner, DownloadTarget& target) : owner_(owner), target_(target) {}
+    Services(remotelogger_core& owner, RecordSink& records) : owner_(owner), records_(records) {}
 
     void print(const QString& text, bool raw) override { owner_.print(text, raw); }
     DialoutSettings settings() const override { return owner_.settings(); }
     void set_record(int record, bool save) override { owner_.set_record(record, save); }
-    DownloadTarget& target() override { return target_; }
+    RecordSink& records() override { return records_; }
     void record_added() override {
         owner_.count_record();
         remotelogger_core* o = &owner_;
@@ -27,22 +23,21 @@ class remotelogger_core::Services final : public DialoutServices {
 
   private:
     remotelogger_core& owner_;
-    DownloadTarget& target_;
+    RecordSink& records_;
 };
 
-remotelogger_core::remotelogger_core(SerialLink& port, Clock& clock, DownloadTarget& target,
+remotelogger_core::remotelogger_core(SerialLink& port, Clock& clock, RecordSink& records,
                                      const QString& settings_path, const QString& workspace_root,
                                      QObject* parent)
-    : QThread(parent),
+    : SteppedWorker(parent),
       settings_path_(settings_path),
       root_(workspace_root),
-      notices_(*this),
       call_state_(DialoutCall::kIdle),
-      services_(std::make_unique<Services>(*this, target)),
+      services_(std::make_unique<Services>(*this, records)),
       call_(std::make_unique<DialoutCall>(port, clock, *services_)) {}
 
 remotelogger_core::~remotelogger_core() {
-    shut_down();
+    shut_down();  // before the call goes
 }
 
 // ---- settings -------------------------------------------------------------------------------
@@ -99,25 +94,10 @@ void remotelogger_core::set_record(int record, bool save) {
 // ---- requests and stepping ------------------------------------------------------------------
 
 void remotelogger_core::reset(int flags) {
-    {
-        std::lock_guard<std::mutex> lock(request_mutex_);
-        pending_reset_ |= flags | kResetAsked;
-    }
-    if (!isRunning()) {
-        apply_pending_reset();
-        return;
-    }
-    call_->wake();
+    post([this, flags] { apply_reset(flags); });
 }
 
-void remotelogger_core::apply_pending_reset() {
-    int flags;
-    {
-        std::lock_guard<std::mutex> lock(request_mutex_);
-        flags = pending_reset_;
-        pending_reset_ = 0;
-    }
-    if (!(flags & kResetAsked)) return;
+void remotelogger_core::apply_reset(int flags) {
     if (flags & kReadSettings) read_settings_file();
     if (flags & kRecomputeSchedule) call_->plan_next_call();
     call_->restart();
@@ -125,35 +105,33 @@ void remotelogger_core::apply_pending_reset() {
     next_call_ms_.store(call_->next_call_ms());
 }
 
-void remotelogger_core::step() {
-    call_->step();
-    if (finishing()) call_->hang_up();
+int remotelogger_core::step() {
+    int wait_ms = call_->step();
+    if (finishing()) {
+        call_->hang_up();
+        wait_ms = 0;  // the hang-up goes on at once
+    }
     call_state_.store(call_->state());
     next_call_ms_.store(call_->next_call_ms());
+    return wait_ms;
 }
 
-int remotelogger_core::wait_budget_ms() const {
-    return call_->wait_budget_ms();
+int remotelogger_core::work_step() {
+    return step();
 }
 
-void remotelogger_core::run() {
-    for (;;) {
-        apply_pending_reset();
-        {
-            std::lock_guard<std::mutex> lock(request_mutex_);
-            if (quit_) break;
-        }
-        step();
-        {
-            std::lock_guard<std::mutex> lock(request_mutex_);
-            if (finishing_ && call_->between_calls()) {
-                ending_ = true;
-                break;
-            }
-        }
-        const int budget = wait_budget_ms();
-        if (budget > 0) call_->wait_readable(budget);
-    }
+bool remotelogger_core::work_done() {
+    std::lock_guard<std::mutex> lock(request_mutex_);
+    if (finishing_ && call_->between_calls()) ending_ = true;
+    return ending_;
+}
+
+void remotelogger_core::wait_for_work(int ms) {
+    call_->wait_readable(ms);
+}
+
+void remotelogger_core::interrupt_wait() {
+    call_->wake();
 }
 
 void remotelogger_core::set_running(bool on) {
@@ -173,20 +151,9 @@ void remotelogger_core::set_running(bool on) {
     wait();
     {
         std::lock_guard<std::mutex> lock(request_mutex_);
-        finishing_ = ending_ = quit_ = false;
+        finishing_ = ending_ = false;
     }
     start();
-}
-
-void remotelogger_core::shut_down() {
-    {
-        std::lock_guard<std::mutex> lock(request_mutex_);
-        quit_ = true;
-    }
-    call_->wake();
-    wait();
-    // What the worker printed last still reaches the console.
-    if (QThread::currentThread() == thread()) deliver_notices();
 }
 
 void remotelogger_core::stop_after_records(int records) {
@@ -210,20 +177,4 @@ void remotelogger_core::hang_up_and_stop() {
 bool remotelogger_core::finishing() const {
     std::lock_guard<std::mutex> lock(request_mutex_);
     return finishing_;
-}
-
-// ---- console and signals --------------------------------------------------------------------
-
-void remotelogger_core::print(const QString& text, bool raw) {
-    // A string of its own, so that only one thread owns it.
-    QString line = raw ? QString(text.constData(), text.size()) : text + QStringLiteral("\r\n");
-    notify([this, line = std::move(line)] { emit printline(line); });
-}
-
-void remotelogger_core::notify(std::function<void()> emission) {
-    notices_.post(std::move(emission));
-}
-
-void remotelogger_core::deliver_notices() {
-    notices_.deliver();
 }

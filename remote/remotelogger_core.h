@@ -1,42 +1,39 @@
 #pragma once
 
 #include <QString>
-#include <QThread>
 #include <atomic>
-#include <deque>
-#include <functional>
 #include <memory>
 #include <mutex>
 
 #include "core/clock.h"
-#include "core/notice_queue.h"
 #include "core/serial_link.h"
+#include "core/stepped_worker.h"
 #include "remote/dialout_settings.h"
 
 class DialoutCall;
-class DownloadTarget;
+class RecordSink;
 
 // The remote-logger download worker: calls a remote logger through a GSM modem on its own
 // serial port at the scheduled times and appends the records it has not fetched yet to the log
-// (see DialoutCall), keeping its settings in gsmdialout.xml. The worker never emits a signal
-// itself: console lines and end_of_log() are handed to the object's own thread, which emits
-// them in the worker's order.
+// (see DialoutCall), keeping its settings in gsmdialout.xml. Console lines and end_of_log() are
+// emitted on the object's own thread, in the worker's order.
 // Thread: the object lives on the thread that made it (the user-interface thread); the call runs
 // on its worker thread. reset(), settings() and apply_settings() may be called from any thread.
-class remotelogger_core : public QThread {
+class remotelogger_core : public SteppedWorker {
     Q_OBJECT
   public:
     enum ResetFlag : int { kReadSettings = 1, kRecomputeSchedule = 2 };
 
     // `settings_path` is the full path of gsmdialout.xml; `workspace_root` (ending with "/")
-    // is where COM port links are looked up. The port, clock and target outlive the object.
-    remotelogger_core(SerialLink& port, Clock& clock, DownloadTarget& target, const QString& settings_path,
+    // is where COM port links are looked up. The port, clock and record sink outlive the object.
+    remotelogger_core(SerialLink& port, Clock& clock, RecordSink& records, const QString& settings_path,
                       const QString& workspace_root, QObject* parent = nullptr);
     ~remotelogger_core() override;
 
     // Abandons a call in progress (the port is closed without hanging up) and starts over;
     // kReadSettings reads gsmdialout.xml first, kRecomputeSchedule plans the next call at once.
-    // Applied by the worker between two steps (at once when it does not run).
+    // Applied by the worker between two steps (at once when it does not run); the caller does
+    // not wait for it.
     void reset(int flags);
 
     DialoutSettings settings() const;
@@ -50,16 +47,13 @@ class remotelogger_core : public QThread {
     // Milliseconds since the epoch of the next call, or -1 when none is due.
     std::int64_t next_call_ms() const { return next_call_ms_.load(); }
 
-    // One step of the call (the worker calls it; tests call it in virtual time).
-    void step();
-    // How long the worker may wait on the port before the next step changes anything.
-    int wait_budget_ms() const;
+    // One step of the call (the worker calls it; tests call it in virtual time). Returns how long
+    // the worker may wait on the port before the next step changes anything.
+    int step();
     // On: starts the worker unless it runs (a worker that was told to stop goes on instead).
     // Off: a call in progress is hung up ("+++", "ATH"), then the worker ends by itself; the
     // caller does not wait for it.
     void set_running(bool on);
-    // Ends the worker loop and waits for the thread.
-    void shut_down();
     // For a program that downloads and exits: right after the step that adds the `records`-th
     // record from now (0: never), the call is hung up ("Abort..", "+++", "ATH", port closed)
     // and the worker loop ends; nothing more is stored.
@@ -68,22 +62,19 @@ class remotelogger_core : public QThread {
     // (wait() for it).
     void hang_up_and_stop();
 
-    // Emits what the worker printed and signalled, in order, on the object's own thread.
-    Q_INVOKABLE void deliver_notices();
-
   signals:
-    void printline(QString text);
     void end_of_log();
 
   protected:
-    void run() override;
+    int work_step() override;
+    bool work_done() override;
+    void wait_for_work(int ms) override;
+    void interrupt_wait() override;
 
   private:
     class Services;
 
-    void print(const QString& text, bool raw = false);
-    void notify(std::function<void()> emission);
-    void apply_pending_reset();
+    void apply_reset(int flags);
     void read_settings_file();
     // Takes `settings` when its columns setting is usable; says why not otherwise.
     void accept_settings(DialoutSettings settings);
@@ -100,13 +91,9 @@ class remotelogger_core : public QThread {
     std::mutex file_mutex_;  // taken before settings_mutex_, never inside it
 
     mutable std::mutex request_mutex_;
-    int pending_reset_ = 0;  // flags, with kResetAsked set while one waits
-    bool quit_ = false;
     int records_left_ = 0;    // records until the worker finishes; 0: no such limit
     bool finishing_ = false;  // hang up, then end the loop
     bool ending_ = false;     // the loop has decided to end; a new start waits for it
-
-    NoticeQueue notices_;  // console lines and signals, emitted on the owner's thread
 
     std::atomic<int> call_state_;
     std::atomic<std::int64_t> next_call_ms_{-1};

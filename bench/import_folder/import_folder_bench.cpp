@@ -14,7 +14,7 @@
 #include "fileio/folder_import.h"
 #include "fileio/import_services.h"
 #include "fileio/import_store.h"
-#include "remote/core_download_target.h"
+#include "tests/bare_core.h"
 #include "variables/column_list.h"
 
 namespace {
@@ -28,12 +28,12 @@ struct ImportBench final : ImportServices {
         root = dir.path() + QStringLiteral("/");
         for (const char* sub : {"Config", "Devices", "LOG", "Import"})
             QDir().mkpath(root + QLatin1String(sub));
-        core = std::make_unique<sdi12_core>(columns, devices, link, clock, root);
+        bare = std::make_unique<BareCore>(columns, devices, link, clock, root);
+        core = &bare->core;
         CoreSettings s = core->settings();
         s.filename = QStringLiteral("bench.csv");
         core->set_settings(s);
         columns.set_formula(5, QStringLiteral("=D*1.8+32"));
-        download = std::make_unique<CoreDownloadTarget>(*core, columns);
         store = std::make_unique<ImportStore>(root + QStringLiteral("Config/fileio.xml"), root + "Import/");
         store->set_values({{ImportSettings::kEnabled, QStringLiteral("1")}});
         QByteArray text = "Record,Date,Time,Air,RH\n";
@@ -53,7 +53,7 @@ struct ImportBench final : ImportServices {
     void print(const QString&) override {}
     void record_imported() override {}
     void records_added() override { ++notices; }
-    DownloadTarget& target() override { return *download; }
+    RecordSink& records() override { return bare->log; }
 
     QTemporaryDir dir;
     QString root;
@@ -61,8 +61,8 @@ struct ImportBench final : ImportServices {
     MemorySerialLink link;
     ColumnList columns;
     DeviceList devices;
-    std::unique_ptr<sdi12_core> core;
-    std::unique_ptr<CoreDownloadTarget> download;
+    std::unique_ptr<BareCore> bare;
+    sdi12_core* core = nullptr;
     std::unique_ptr<ImportStore> store;
     int notices = 0;
 };

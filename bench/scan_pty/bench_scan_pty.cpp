@@ -11,6 +11,7 @@
 #include <QThread>
 
 #include "core/sdi12_core.h"
+#include "tests/bare_core.h"
 #include "devices/device_list.h"
 #include "variables/column_list.h"
 
@@ -45,7 +46,8 @@ void BM_ScanSixteenAddressesOverPty(benchmark::State& state) {
     auto port = make_platform_serial_link();
     ColumnList columns;
     DeviceList devices;
-    sdi12_core core(columns, devices, *port, clock, root);
+    BareCore bare(columns, devices, *port, clock, root);
+    sdi12_core& core = bare.core;
     core.start();
     core.prepare_scan(1);
     for (auto _ : state) {

@@ -20,6 +20,7 @@
 #include <QTextBrowser>
 #include <QtTest>
 
+#include "station/record_log.h"
 #include "app/column_widths.h"
 #include "app/user_guide_window.h"
 #include "core/core_config.h"
@@ -395,7 +396,7 @@ class MainWindowTest : public QObject {
         QSignalSpy processed(rig.window.get(), &MainWindow::end_of_processing);
         rig.columns.set_value(3, 1234567.0);
         rig.columns.set_value(4, 21.5);
-        rig.core.value_board().publish(rig.columns);  // as the end of a cycle does
+        rig.station.record_log().show_values();  // as the end of a cycle does
         emit rig.core.end_of_log();
         QTRY_COMPARE(processed.count(), 1);
         QCOMPARE(cell(table, 3, 4), QStringLiteral("1.23457e+06"));
@@ -403,7 +404,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(cell(table, 256, 4), QStringLiteral("0"));
 
         rig.columns.set_value(4, -3.25);
-        rig.core.value_board().publish(rig.columns);
+        rig.station.record_log().show_values();
         emit rig.window->dummy_end_of_log();
         QTRY_COMPARE(processed.count(), 2);
         QCOMPARE(cell(table, 4, 4), QStringLiteral("-3.25"));
@@ -467,10 +468,10 @@ class MainWindowTest : public QObject {
         WindowRig rig;
         QTRY_VERIFY(rig.started());
         rig.find<QAction>("actionStart_Logging_2")->trigger();
-        QCOMPARE(rig.core.mode(), int(sdi12_core::kLogging));
+        QTRY_COMPARE(rig.core.mode(), int(sdi12_core::kLogging));
         QTRY_VERIFY(status_label(*rig.window)->text().startsWith(QStringLiteral("Logging Y")));
         rig.find<QAction>("actionStop_Logging")->trigger();
-        QCOMPARE(rig.core.mode(), int(sdi12_core::kIdle));
+        QTRY_COMPARE(rig.core.mode(), int(sdi12_core::kIdle));
         QTRY_VERIFY(status_label(*rig.window)->text().startsWith(QStringLiteral("Logging N")));
         QCOMPARE(status_label(*rig.window)->text(), rig.core.status_text(sdi12_core::kStatusLine));
     }

@@ -7,7 +7,7 @@
 #include "core/clock.h"
 #include "core/memory_serial_link.h"
 #include "core/sdi12_core.h"
-#include "core/station.h"
+#include "station/station.h"
 #include "core/workspace.h"
 #include "devices/device_list.h"
 #include "variables/column_list.h"

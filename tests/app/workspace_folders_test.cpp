@@ -29,7 +29,7 @@ class WorkspaceFoldersTest : public QObject {
         QVERIFY(!QDir(root).exists());
 
         WindowRig rig;
-        QSignalSpy console(&rig.core, &sdi12_core::printline);
+        QSignalSpy console(&rig.station.console(), &StationConsole::printline);
         QVERIFY(!QDir(root).exists());  // nothing is created before the first tick
         QTRY_VERIFY(rig.started());
         for (const char* sub : {"Config", "Devices", "LOG"}) QVERIFY2(QDir(root + sub).exists(), sub);
@@ -63,7 +63,7 @@ class WorkspaceFoldersTest : public QObject {
         const QString root = profile + QStringLiteral("/Documents/Veld/");
 
         WindowRig rig;
-        QSignalSpy console(&rig.core, &sdi12_core::printline);
+        QSignalSpy console(&rig.station.console(), &StationConsole::printline);
         QTRY_VERIFY(rig.started());
         const QStringList lines = lines_of(console);
         QVERIFY(!lines.isEmpty());
@@ -85,7 +85,7 @@ class WorkspaceFoldersTest : public QObject {
 
         WindowRig rig;
         QTRY_VERIFY(rig.started());
-        QSignalSpy console(&rig.core, &sdi12_core::printline);
+        QSignalSpy console(&rig.station.console(), &StationConsole::printline);
         rig.window->findChild<QAction*>(QStringLiteral("actionSave"))->trigger();
         const QStringList lines = lines_of(console);
         QVERIFY2(!lines.filter(config + QStringLiteral("config.xml")).isEmpty(), qPrintable(lines.join('|')));
@@ -99,7 +99,7 @@ class WorkspaceFoldersTest : public QObject {
 
         WindowRig rig;
         QTRY_VERIFY(rig.started());
-        QSignalSpy console(&rig.core, &sdi12_core::printline);
+        QSignalSpy console(&rig.station.console(), &StationConsole::printline);
         rig.window->findChild<QAction*>(QStringLiteral("actionSave"))->trigger();
         QVERIFY(QFile::exists(profile + QStringLiteral("/Documents/Veld/Config/varlist.xml")));
         QVERIFY2(lines_of(console).filter(QStringLiteral("Save")).isEmpty(),

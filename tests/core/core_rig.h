@@ -14,6 +14,7 @@
 #include "devices/device_list.h"
 #include "sim/memory_link_bus.h"
 #include "sim/sim_config_reader.h"
+#include "tests/bare_core.h"
 #include "variables/column_list.h"
 
 // Seconds since the epoch of a UTC date and time (the tests run with TZ=UTC).
@@ -30,9 +31,10 @@ struct CoreRig {
         QDir().mkpath(root + QStringLiteral("Config"));
         QDir().mkpath(root + QStringLiteral("Devices"));
         QDir().mkpath(root + QStringLiteral("LOG"));
-        core = std::make_unique<sdi12_core>(columns, devices, link, clock, root);
-        QObject::connect(core.get(), &sdi12_core::printline, [this](const QString& t) { console += t; });
-        QObject::connect(core.get(), &sdi12_core::end_of_log, [this] { ++records_ended; });
+        bare = std::make_unique<BareCore>(columns, devices, link, clock, root);
+        core = &bare->core;
+        QObject::connect(core, &sdi12_core::printline, [this](const QString& t) { console += t; });
+        QObject::connect(core, &sdi12_core::end_of_log, [this] { ++records_ended; });
         CoreSettings s = core->settings();
         s.filename = QStringLiteral("test.csv");
         core->set_settings(s);
@@ -97,7 +99,13 @@ struct CoreRig {
     ColumnList columns;
     DeviceList devices;
     std::unique_ptr<MemoryLinkBus> bus;
-    std::unique_ptr<sdi12_core> core;
+    std::unique_ptr<BareCore> bare;
+    sdi12_core* core = nullptr;
+    RecordLog& log() { return bare->log; }
+    // A record as a cycle (at time 0) or a transfer writes it from the columns as they are.
+    bool write_record(int highest_column, bool transfer) {
+        return transfer ? log().append_transfer(highest_column) : log().append_cycle(highest_column, 0);
+    }
     QString console;
     int records_ended = 0;
 };

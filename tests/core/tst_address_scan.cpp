@@ -25,7 +25,7 @@ static bool scan_done(CoreRig& rig) {
 void AddressScanTest::scanWithOneSensorFillsItsSlotAndVisitsEveryAddress() {
     CoreRig rig;
     rig.attach_bus(sim_configs::kOneSensor);
-    QSignalSpy changed(rig.core.get(), &sdi12_core::devlist_changed);
+    QSignalSpy changed(rig.core, &sdi12_core::devlist_changed);
     rig.core->prepare_scan(1);
     rig.core->start_scan();
     QVERIFY(rig.run_until([&] { return scan_done(rig); }, 10000));
@@ -64,7 +64,7 @@ void AddressScanTest::answerFromAnotherAddressFillsThatSlot() {
     CoreRig rig;
     rig.attach_bus(
         "[sensor]\naddress = 5\nid = 13VELDINSTTH100 100SN0005\nfault = other-address\nother_address = 3\n");
-    QSignalSpy changed(rig.core.get(), &sdi12_core::devlist_changed);
+    QSignalSpy changed(rig.core, &sdi12_core::devlist_changed);
     rig.core->prepare_scan(1);
     rig.core->start_scan();
     QVERIFY(rig.run_until([&] { return scan_done(rig); }, 10000));

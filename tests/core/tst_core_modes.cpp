@@ -2,6 +2,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include "tests/bare_core.h"
 #include "core_rig.h"
 #include "sim_configs.h"
 
@@ -47,8 +48,8 @@ void CoreModes::singleCommandSignalsItsAnswer() {
     rig.attach_bus(sim_configs::kOneSensor);
     // Fed ahead, it arrives just after the command; the echo and the answer queue up behind it.
     rig.link.feed(stray.toStdString(), rig.clock.tick_ms() + 30);
-    QSignalSpy finished(rig.core.get(), &sdi12_core::cmd_finnished);
-    QSignalSpy event(rig.core.get(), &sdi12_core::cmd_event);
+    QSignalSpy finished(rig.core, &sdi12_core::cmd_finnished);
+    QSignalSpy event(rig.core, &sdi12_core::cmd_event);
     rig.core->prepare_scan(0);
     rig.core->do_cmd(QStringLiteral("3I!"), option);
     rig.run_for(1500);
@@ -63,8 +64,8 @@ void CoreModes::singleCommandSignalsItsAnswer() {
 void CoreModes::commandWithoutAnswerEmitsNothingAndStaysInModeThirteen() {
     CoreRig rig;
     rig.attach_bus(sim_configs::kOneSensor);
-    QSignalSpy finished(rig.core.get(), &sdi12_core::cmd_finnished);
-    QSignalSpy event(rig.core.get(), &sdi12_core::cmd_event);
+    QSignalSpy finished(rig.core, &sdi12_core::cmd_finnished);
+    QSignalSpy event(rig.core, &sdi12_core::cmd_event);
     rig.core->prepare_scan(0);
     rig.core->do_cmd(QStringLiteral("5I!"), 4);  // nobody at 5
     rig.run_for(999);
@@ -78,7 +79,7 @@ void CoreModes::commandWithoutAnswerEmitsNothingAndStaysInModeThirteen() {
 
 void CoreModes::stoppingLoggingEmitsExactlyOneModeChange() {
     CoreRig rig;
-    QSignalSpy changed(rig.core.get(), &sdi12_core::mode_changed);
+    QSignalSpy changed(rig.core, &sdi12_core::mode_changed);
     rig.core->set_logging(true);
     rig.run_for(10);
     QCOMPARE(changed.count(), 1);
@@ -107,7 +108,7 @@ void CoreModes::optionBatchReadsEveryOptionAndGoesIdle() {
     options[1].read_cmd = QStringLiteral("aXRUNIT!");
     options[2].type = QStringLiteral("FLOAT");
     options[2].read_cmd = QStringLiteral("aXRNONE!");  // unknown: no answer
-    QSignalSpy answered(rig.core.get(), &sdi12_core::multicmd_finnished);
+    QSignalSpy answered(rig.core, &sdi12_core::multicmd_finnished);
     rig.core->prepare_scan(0);
     const int batch = rig.core->do_multicmd({options, QStringLiteral("3")});
     QVERIFY(rig.run_until([&] { return rig.core->step_state() == 10; }, 5000));
@@ -131,7 +132,8 @@ void CoreModes::workerThreadCarriesOutRequestsAndAnswersQueued() {
     ColumnList columns;
     DeviceList devices;
     QTemporaryDir dir;
-    sdi12_core core(columns, devices, link, clock, dir.path() + QStringLiteral("/"));
+    BareCore bare(columns, devices, link, clock, dir.path() + QStringLiteral("/"));
+    sdi12_core& core = bare.core;
     QSignalSpy finished(&core, &sdi12_core::cmd_finnished);
     QStringList console;
     connect(&core, &sdi12_core::printline, this, [&](const QString& t) { console << t; });
@@ -174,7 +176,8 @@ void CoreModes::requestRightAfterStartIsCarriedOut() {
         ColumnList columns;
         DeviceList devices;
         QTemporaryDir dir;
-        sdi12_core core(columns, devices, link, clock, dir.path() + QStringLiteral("/"));
+        BareCore bare(columns, devices, link, clock, dir.path() + QStringLiteral("/"));
+        sdi12_core& core = bare.core;
         QSignalSpy finished(&core, &sdi12_core::cmd_finnished);
         core.start();
         core.prepare_scan(0);

@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "core/sdi12_core.h"
+#include "tests/bare_core.h"
 #include "core_rig.h"
 #include "sim_process.h"
 
@@ -45,7 +46,8 @@ void CoreOverPty::identifyCommandComesBackAsEchoAndAnswerInOneLine() {
     std::unique_ptr<SerialLink> port = make_platform_serial_link();
     ColumnList columns;
     DeviceList devices;
-    sdi12_core core(columns, devices, *port, clock, root);
+    BareCore bare(columns, devices, *port, clock, root);
+    sdi12_core& core = bare.core;
     QString console;
     connect(&core, &sdi12_core::printline, this, [&](const QString& t) { console += t; });
     QSignalSpy finished(&core, &sdi12_core::cmd_finnished);
@@ -71,7 +73,8 @@ void CoreOverPty::fullCycleOverThePtyWritesTheExpectedRecord() {
     layout.columns.set_name(3, QStringLiteral("Air"));
     PinnedWallClock clock(utc_seconds(2026, 12, 7, 16, 14, 34));
     std::unique_ptr<SerialLink> port = make_platform_serial_link();
-    sdi12_core core(layout.columns, layout.devices, *port, clock, layout.root);
+    BareCore bare(layout.columns, layout.devices, *port, clock, layout.root);
+    sdi12_core& core = bare.core;
     CoreSettings s = core.settings();
     s.filename = QStringLiteral("test.csv");
     core.set_settings(s);

@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <thread>
 
-#include "core/record_log.h"
-#include "core/record_writer.h"
+#include "station/record_log.h"
+#include "station/record_writer.h"
 #include "core_rig.h"
 #include "sim/sim_bus.h"
 #include "sim_configs.h"
@@ -287,11 +287,11 @@ void LoggingCycleTest::rebuildDuringACycleWaitsForTheNextCycle() {
 
 void LoggingCycleTest::tooManyColumnsIsAColumnErrorAndNoRecord() {
     CoreRig rig;
-    rig.core->write_record(201, true);
+    rig.write_record(201, true);
     QVERIFY(rig.console.contains(QStringLiteral("Column Error\r\n")));
     QCOMPARE(rig.log_file(), QByteArray());
     QCOMPARE(rig.core->record_number(), 0);
-    rig.core->write_record(200, true);
+    rig.write_record(200, true);
     QCOMPARE(rig.core->record_number(), 1);
 }
 
@@ -306,14 +306,14 @@ void LoggingCycleTest::aRecordCountsOnlyOnceItsLineIsInTheFileOrHeldBack() {
     CoreRig rig;
     const QString log = rig.root + QStringLiteral("LOG/test.csv");
     QVERIFY(QDir().mkpath(log));  // a folder where the file should be
-    QVERIFY(!rig.core->write_record(3, transfer));
+    QVERIFY(!rig.write_record(3, transfer));
     QCOMPARE(rig.core->record_number(), transfer ? 0 : 1);
-    QCOMPARE(rig.core->record_log().held_lines(), transfer ? 0 : 2);  // with the header
+    QCOMPARE(rig.log().held_lines(), transfer ? 0 : 2);  // with the header
     // At exit, what is still held back is said with its number.
-    QCOMPARE(rig.core->record_log().flush_at_exit(), transfer ? 0 : 2);
+    QCOMPARE(rig.log().flush_at_exit(), transfer ? 0 : 2);
     QCOMPARE(rig.console.contains(QStringLiteral("2 record lines could not be written")), !transfer);
     QVERIFY(QDir(log).removeRecursively());
-    QVERIFY(rig.core->write_record(3, transfer));
+    QVERIFY(rig.write_record(3, transfer));
     // The header comes first, and no record twice.
     const QList<QByteArray> lines = lines_of(rig.log_file());
     QCOMPARE(lines.size(), transfer ? 2 : 3);
@@ -324,7 +324,7 @@ void LoggingCycleTest::longColumnNamesAreReportedAndCut() {
     CoreRig rig;
     rig.columns.set_name(3, QString(150, QLatin1Char('a')));
     rig.columns.set_name(4, QString(250, QLatin1Char('b')));
-    rig.core->write_record(4, false);
+    rig.write_record(4, false);
     QCOMPARE(rig.console.count(QStringLiteral("Length Error\r\n")), 2);
     const QByteArray header = lines_of(rig.log_file())[0];
     QCOMPARE(header, "Record,Date,Time," + QByteArray(150, 'a') + ',' + QByteArray(200, 'b') + ',');
@@ -336,7 +336,7 @@ void LoggingCycleTest::importFormTakesTheFirstFieldsFromColumnTexts() {
     rig.core->set_column_value(1, 20261207.0f);
     rig.core->set_column_value(2, 1614.0f);
     rig.core->set_column_value(3, 2.5f);
-    rig.core->write_record(3, true);
+    rig.write_record(3, true);
     QCOMPARE(rig.log_file(), QByteArray("Record,Date,Time,,\n17,2.02612e+07,1614,2.500000\n"));
 }
 
@@ -505,7 +505,7 @@ void LoggingCycleTest::logFileNameThatLeavesTheLogFolderIsRefused() {
     rig.core->read_core_config();
     QCOMPARE(rig.core->log_file_name(), QStringLiteral("test.csv"));
     QVERIFY(rig.console.contains(QStringLiteral("refused")));
-    rig.core->write_record(3, false);
+    rig.write_record(3, false);
     QVERIFY(!rig.log_file().isEmpty());  // the record went to the name that was kept
 }
 
@@ -514,7 +514,7 @@ void LoggingCycleTest::statusLineDoesNotWaitForARecordBeingWritten() {
     // A log file that blocks its writer (a FIFO nobody reads yet), as a slow disk or share would.
     const QString log = rig.root + QStringLiteral("LOG/test.csv");
     QCOMPARE(::mkfifo(QFile::encodeName(log).constData(), 0600), 0);
-    std::thread writer([&] { rig.core->write_record(3, false); });
+    std::thread writer([&] { rig.write_record(3, false); });
     QTest::qWait(200);  // the writer is now inside the file write
     // Would never return if the status line waited for the write.
     QVERIFY(rig.core->status_text(20).startsWith(QStringLiteral("Logging N")));

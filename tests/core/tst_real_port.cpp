@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include "core/sdi12_core.h"
+#include "tests/bare_core.h"
 #include "core/workspace.h"
 #include "devices/device_list.h"
 #include "variables/column_list.h"
@@ -24,7 +25,8 @@ void RealPort::addressQueryIsAnsweredByTheSensorOnTheBus() {
     auto port = make_platform_serial_link();
     ColumnList columns;
     DeviceList devices;
-    sdi12_core core(columns, devices, *port, clock, root);
+    BareCore bare(columns, devices, *port, clock, root);
+    sdi12_core& core = bare.core;
     QString console;
     connect(&core, &sdi12_core::printline, this, [&](const QString& t) { console += t; });
     CoreSettings s = core.settings();

@@ -4,7 +4,7 @@
 
 #include "core/memory_serial_link.h"
 #include "core/sdi12_core.h"
-#include "core/station.h"
+#include "station/station.h"
 
 namespace {
 
@@ -58,7 +58,7 @@ void StationTest::definitionNameThatLeavesTheDevicesFolderIsRefused() {
     MemorySerialLink link(clock);
     Station station(link, clock, root);
     QString console;
-    QObject::connect(&station.core(), &sdi12_core::printline, [&](const QString& t) { console += t; });
+    QObject::connect(&station.console(), &StationConsole::printline, [&](const QString& t) { console += t; });
     station.load_core_settings();
     station.load_device_definitions();
     QVERIFY(console.contains(QStringLiteral("\"../../outside.xml\" of address 3 refused")));
@@ -73,7 +73,7 @@ void StationTest::saveWritesBothFilesAndSaysWhenItCannot() {
     MemorySerialLink link(clock);
     Station station(link, clock, root);
     QString console;
-    QObject::connect(&station.core(), &sdi12_core::printline, [&](const QString& t) { console += t; });
+    QObject::connect(&station.console(), &StationConsole::printline, [&](const QString& t) { console += t; });
     QVERIFY(!station.save());  // no Config folder yet
     QCOMPARE(console.count(QStringLiteral("Save: cannot write ")), 2);
     station.create_folders();

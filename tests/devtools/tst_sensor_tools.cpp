@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include "core/sdi12_core.h"
+#include "tests/bare_core.h"
 #include "core_rig.h"
 #include "devices/ui/address_change_dialog.h"
 #include "devices/ui/comms_console.h"
@@ -115,7 +116,8 @@ void SensorTools::manualCommandShowsEchoAndAnswerInTheResultBoxAndTheConsole() {
     std::unique_ptr<SerialLink> port = make_platform_serial_link();
     ColumnList columns;
     DeviceList devices;
-    sdi12_core core(columns, devices, *port, clock, root);
+    BareCore bare(columns, devices, *port, clock, root);
+    sdi12_core& core = bare.core;
     comms_console console(root + QStringLiteral("LOG/console.txt"));
     ManualCommand dialog(core);
     connect(&core, &sdi12_core::printline, &console, &comms_console::newline, Qt::QueuedConnection);
@@ -153,7 +155,7 @@ void SensorTools::addressChangeMovesTheSensorAndTheRescanFindsIt() {
     rig.devices.update(5, [](idev& dev) { dev.identification = QStringLiteral("5"); });
     // The main window answers the address change with a new scan.
     connect(
-        rig.core.get(), &sdi12_core::cmd_event, this,
+        rig.core, &sdi12_core::cmd_event, this,
         [&](int event) {
             if (event == sdi12_core::kAddressChange) rig.core->start_scan();
         },
@@ -227,7 +229,7 @@ void SensorTools::optionEditorWritesTheRowsValue() {
         e.table().item(row, Kedit_device_cfg::kValue)->setText(typed);
         QCOMPARE(e.colour(row), kLightRed);
     }
-    QSignalSpy finished(e.rig.core.get(), &sdi12_core::cmd_finnished);
+    QSignalSpy finished(e.rig.core, &sdi12_core::cmd_finnished);
     e.rig.link.clear_events();
     const int column = row == kReset ? Kedit_device_cfg::kTool : Kedit_device_cfg::kSet;
     QTest::mouseClick(e.button(row, column), Qt::LeftButton);

@@ -5,10 +5,11 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
+#include "station/record_log.h"
 #include "core/clock.h"
 #include "core/memory_serial_link.h"
 #include "core/sdi12_core.h"
-#include "core/station.h"
+#include "station/station.h"
 #include "variables/column_list.h"
 
 // A station whose core never runs (its port is in memory, its clock still) in a temporary
@@ -26,7 +27,7 @@ struct DisplayRig {
     // Stores values as a finished record would and publishes them.
     void publish(const QList<QPair<int, double>>& values) {
         for (const auto& v : values) columns.set_value(v.first, v.second);
-        station.core().value_board().publish(columns);
+        station.record_log().show_values();
     }
 };
 

@@ -11,7 +11,6 @@
 #include "fileio/folder_import.h"
 #include "fileio/import_services.h"
 #include "fileio/import_store.h"
-#include "remote/core_download_target.h"
 
 // The folder import over a temporary workspace in virtual time: a real acquisition core writes
 // the log, fileio.xml keeps the settings and fileio_ledger.txt the progress, the import folder is
@@ -19,7 +18,7 @@
 struct ImportRig final : ImportServices {
     static constexpr std::int64_t kBase = 1796637600;  // 2026-12-07 10:00:00 UTC
 
-    ImportRig() : target_(*acq.core, acq.columns) {
+    ImportRig() {
         QDir().mkpath(folder());
         restart();
         set({{ImportSettings::kEnabled, QStringLiteral("1")}});
@@ -75,10 +74,9 @@ struct ImportRig final : ImportServices {
         if (on_record) on_record(records_imported);
     }
     void records_added() override { ++notices; }
-    DownloadTarget& target() override { return target_; }
+    RecordSink& records() override { return acq.log(); }
 
     CoreRig acq;
-    CoreDownloadTarget target_;
     std::unique_ptr<ImportStore> store;
     std::unique_ptr<FolderImport> import;
     bool running_flag = true;

@@ -11,7 +11,6 @@
 #include "fileio/fileio_core.h"
 #include "fileio/kgenparse.h"
 #include "fileio/ui/filecomsdialog.h"
-#include "remote/core_download_target.h"
 
 namespace {
 
@@ -23,7 +22,7 @@ struct DialogRig {
         before.set(QStringLiteral("exp_en"), QStringLiteral("1"));
         before.save();
         importer =
-            std::make_unique<fileio_core>(acq.clock, target, path(), acq.root + QStringLiteral("Import/"));
+            std::make_unique<fileio_core>(acq.clock, acq.log(), path(), acq.root + QStringLiteral("Import/"));
         dialog = std::make_unique<FileComsDialog>(*importer);
         importer->set_import_running(true);
         dialog->setup();
@@ -54,7 +53,6 @@ struct DialogRig {
     }
 
     CoreRig acq;
-    CoreDownloadTarget target{*acq.core, acq.columns};
     std::unique_ptr<fileio_core> importer;
     std::unique_ptr<FileComsDialog> dialog;
 };

@@ -4,7 +4,7 @@
 #include "core/memory_serial_link.h"
 #include "core/sdi12_core.h"
 #include "core/sensor_link.h"
-#include "core/station.h"
+#include "station/station.h"
 #include "fileio/fileio_core.h"
 
 class ImportWorkerTest : public QObject {

@@ -5,7 +5,6 @@
 #include <functional>
 
 #include "core_rig.h"
-#include "remote/core_download_target.h"
 #include "remote/dialout_call.h"
 #include "remote/dialout_settings.h"
 #include "remote/remotelogger_core.h"
@@ -19,8 +18,7 @@ struct RemoteRig {
         : acq(wall_seconds),
           port(acq.clock),
           modem(port),
-          target(*acq.core, acq.columns),
-          remote(port, acq.clock, target, settings_path(), acq.root) {
+          remote(port, acq.clock, acq.log(), settings_path(), acq.root) {
         QObject::connect(&remote, &remotelogger_core::printline, [this](const QString& t) { console += t; });
         QObject::connect(&remote, &remotelogger_core::end_of_log, [this] { ++records_added; });
     }
@@ -47,8 +45,8 @@ struct RemoteRig {
         const std::int64_t end = acq.clock.tick_ms() + limit_ms;
         while (acq.clock.tick_ms() < end) {
             if (done()) return true;
-            remote.step();
-            const int budget = port.pending_input() > 0 ? 1 : remote.wait_budget_ms();
+            const int wait = remote.step();
+            const int budget = port.pending_input() > 0 ? 1 : wait;
             acq.clock.advance(std::max(budget, 1));
         }
         return done();
@@ -82,7 +80,6 @@ struct RemoteRig {
     CoreRig acq;
     MemorySerialLink port;
     MemoryLinkModem modem;
-    CoreDownloadTarget target;
     remotelogger_core remote;
     QString console;
     int records_added = 0;

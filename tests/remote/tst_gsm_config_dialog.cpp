@@ -9,7 +9,7 @@
 #include <QTimeEdit>
 #include <QtTest>
 
-#include "core/station.h"
+#include "station/station.h"
 #include "dialog_warning.h"
 #include "remote/ui/gsmconfigdialog.h"
 #include "remote_rig.h"

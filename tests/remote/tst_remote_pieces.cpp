@@ -6,7 +6,7 @@
 #include "remote/batch_plan.h"
 #include "remote/call_schedule.h"
 #include "remote/dialout_settings.h"
-#include "remote/downloaded_record.h"
+#include "core/downloaded_record.h"
 #include "variables/column_list.h"
 
 Q_DECLARE_METATYPE(DialoutSettings)

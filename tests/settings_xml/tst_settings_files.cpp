@@ -11,12 +11,12 @@
 #include "core/core_config.h"
 #include "core/memory_serial_link.h"
 #include "core/sdi12_core.h"
-#include "core/station.h"
 #include "devices/device_association.h"
 #include "devices/device_list.h"
 #include "devices/parse_dev_cfg.h"
 #include "remote/dialout_settings.h"
 #include "remote/remotelogger_core.h"
+#include "station/station.h"
 #include "variables/column_list.h"
 #include "variables/varlist_file.h"
 
@@ -284,8 +284,7 @@ class SettingsFilesTest : public QObject {
         Station station(link, clock, root);
         QString console;
         const auto keep = [&](const QString& text) { console += text; };
-        QObject::connect(&station.core(), &sdi12_core::printline, keep);
-        QObject::connect(&station.remote(), &remotelogger_core::printline, keep);
+        QObject::connect(&station.console(), &StationConsole::printline, keep);
         station.load_variable_list();
         station.load_core_settings();
         station.load_device_definitions();

@@ -1,4 +1,4 @@
-#include "core/record_writer.h"
+#include "station/record_writer.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,39 +1,42 @@
-#include "core/station.h"
+#include "station/station.h"
 
-#include "core/record_log.h"
 #include "core/sdi12_core.h"
 #include "core/workspace.h"
 #include "devices/parse_dev_cfg.h"
 #include "fileio/fileio_core.h"
 #include "fileio/import_settings.h"
-#include "remote/core_download_target.h"
 #include "remote/remotelogger_core.h"
+#include "station/record_log.h"
 #include "variables/varlist_file.h"
 
 Station::Station(SerialLink& link, Clock& clock, const QString& workspace_root, SerialLink* modem_link)
     : root_(workspace_root),
       log_(std::make_unique<RecordLog>(
-          columns_, [this](const QString& m) { core_->print(m); },
+          columns_, [this](const QString& m) { console_.print(m); },
           [this] { return core_->log_file_path(); })),
-      core_(std::make_unique<sdi12_core>(columns_, devices_, link, clock, root_, log_.get())) {
+      core_(std::make_unique<sdi12_core>(columns_, devices_, link, clock, root_, *log_)) {
     if (!modem_link) {
         own_modem_link_ = make_platform_serial_link();
         modem_link = own_modem_link_.get();
     }
-    download_target_ = std::make_unique<CoreDownloadTarget>(*core_, columns_);
     remote_ = std::make_unique<remotelogger_core>(
-        *modem_link, clock, *download_target_, path(QStringLiteral("gsmdialout.xml"), kFolderConfig), root_);
-    importer_ = std::make_unique<fileio_core>(
-        clock, *download_target_, path(QStringLiteral("fileio.xml"), kFolderConfig),
-        default_import_directory(root_), nullptr, [this] { return log_->path(); });
+        *modem_link, clock, *log_, path(QStringLiteral("gsmdialout.xml"), kFolderConfig), root_);
+    importer_ = std::make_unique<fileio_core>(clock, *log_, path(QStringLiteral("fileio.xml"), kFolderConfig),
+                                              default_import_directory(root_), nullptr,
+                                              [this] { return log_->path(); });
+    // One console for the station: each worker's lines keep their order on the way.
+    for (SteppedWorker* worker :
+         {static_cast<SteppedWorker*>(core_.get()), static_cast<SteppedWorker*>(remote_.get()),
+          static_cast<SteppedWorker*>(importer_.get())})
+        QObject::connect(worker, &SteppedWorker::printline, &console_, &StationConsole::printline);
 }
 
 Station::~Station() {
-    // The import writes records through the core: it stops before it.
     importer_->shut_down();
-    // The remote logger writes records through the core: it stops first.
     remote_->shut_down();
     core_->shut_down();
+    // What the workers and the record log said last still reaches the console.
+    console_.deliver_notices();
 }
 
 QString Station::path(const QString& name, int kind) const {
@@ -50,14 +53,14 @@ QString Station::path(const QString& name, int kind) const {
 }
 
 void Station::create_folders() {
-    for (const QString& problem : ensure_workspace_folders(root_)) core_->print(problem);
+    for (const QString& problem : ensure_workspace_folders(root_)) console_.print(problem);
 }
 
 void Station::load_variable_list() {
     columns_.reset_columns(ColumnList::kDefaultCount);
     QString said;
     read_varlist(columns_, path(QStringLiteral("varlist.xml"), kFolderConfig), &said);
-    if (!said.isEmpty()) core_->print(said);
+    if (!said.isEmpty()) console_.print(said);
 }
 
 void Station::load_core_settings() {
@@ -74,7 +77,7 @@ void Station::start_core(QThread::Priority priority) {
 bool Station::refuse_unsafe_definition(int slot) {
     const idev dev = devices_.slot(slot);
     if (dev.definition.isEmpty() || is_plain_file_name(dev.definition)) return false;
-    core_->print(
+    console_.print(
         QStringLiteral("Device definition \"%1\" of address %2 refused: it must name a file inside Devices/")
             .arg(dev.definition, dev.address));
     devices_.update(slot, [](idev& d) { d.definition.clear(); });
@@ -84,7 +87,7 @@ bool Station::refuse_unsafe_definition(int slot) {
 void Station::load_device_definitions() {
     for (int slot = 0; slot < DeviceList::kSlots; ++slot) refuse_unsafe_definition(slot);
     for (const QString& said : parse_dev_cfg::load_all(devices_, path(QString(), kFolderDevices)))
-        core_->print(said);
+        console_.print(said);
     core_->rebuild_scripts();
 }
 
@@ -92,7 +95,7 @@ void Station::load_device_definition(int slot) {
     if (slot < 0 || slot >= DeviceList::kSlots) return;
     if (!refuse_unsafe_definition(slot)) {
         const QString said = parse_dev_cfg::load_slot(devices_, slot, path(QString(), kFolderDevices));
-        if (!said.isEmpty()) core_->print(said);
+        if (!said.isEmpty()) console_.print(said);
     }
     core_->rebuild_scripts();
 }
@@ -128,13 +131,13 @@ int Station::finish_record_log() {
 bool Station::save() {
     bool saved = true;
     if (core_->write_core_config() != 0) {
-        core_->print(
+        console_.print(
             QStringLiteral("Save: cannot write %1").arg(path(QStringLiteral("config.xml"), kFolderConfig)));
         saved = false;
     }
     const QString varlist = path(QStringLiteral("varlist.xml"), kFolderConfig);
     if (write_varlist(columns_, varlist) != 0) {
-        core_->print(QStringLiteral("Save: cannot write %1").arg(varlist));
+        console_.print(QStringLiteral("Save: cannot write %1").arg(varlist));
         saved = false;
     }
     return saved;

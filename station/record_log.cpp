@@ -1,14 +1,29 @@
-#include "core/record_log.h"
+#include "station/record_log.h"
 
 #include <algorithm>
 #include <vector>
 
+#include "core/downloaded_record.h"
 #include "core/record_format.h"
 #include "variables/column_list.h"
+#include "variables/formula_pass.h"
 
 namespace {
 constexpr int kHeaderNameWarnLength = 100;
 constexpr int kHeaderNameCutLength = 200;
+// The formula pass over a transfer: it writes computed values into the columns; the columns a
+// transfer writes are fixed by its caller, so the marks of the pass change nothing.
+class TransferValues final : public ColumnSink {
+  public:
+    explicit TransferValues(ColumnList& columns) : columns_(columns) {}
+    void set_column_value(int index, float value) override {
+        if (index >= 0 && index < columns_.size()) columns_.set_value(index, double(value));
+    }
+    void mark_column(int, int) override {}
+
+  private:
+    ColumnList& columns_;
+};
 }  // namespace
 
 RecordLog::RecordLog(ColumnList& columns, Printer print, PathSource log_path, QString current_values_path)
@@ -28,7 +43,24 @@ int RecordLog::record_number() const {
 }
 
 bool RecordLog::append_cycle(int highest_column, std::int64_t record_time) {
-    return append(highest_column, true, record_time);
+    const bool written = append(highest_column, true, record_time);
+    board_.publish(columns_);
+    return written;
+}
+
+bool RecordLog::add_transfer(const DownloadedRecord& record, int highest_column,
+                             const std::function<bool()>& before_write) {
+    std::lock_guard<std::mutex> lock(transfer_mutex_);
+    record.store(columns_, highest_column);
+    // Derived columns are computed before the record is written, so they belong to it.
+    TransferValues values(columns_);
+    run_formulas(columns_, values);
+    if (before_write && !before_write()) return false;
+    return append_transfer(highest_column);
+}
+
+void RecordLog::show_values() {
+    board_.publish(columns_);
 }
 
 bool RecordLog::append_transfer(int highest_column) {

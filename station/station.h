@@ -7,12 +7,12 @@
 #include "core/clock.h"
 #include "core/serial_link.h"
 #include "devices/device_list.h"
+#include "station/station_console.h"
 #include "variables/column_list.h"
 
 class sdi12_core;
 class RecordLog;
 class remotelogger_core;
-class CoreDownloadTarget;
 class fileio_core;
 
 // One recording station: the column list, the sixteen device slots and the acquisition core on
@@ -34,8 +34,10 @@ class Station {
 
     ColumnList& columns() { return columns_; }
     // The one record log of the station: the logging cycle, the download and the import append
-    // through it.
+    // through it, and windows draw the values it shows.
     RecordLog& record_log() { return *log_; }
+    // The one console of the station: every worker's lines and the station's own.
+    StationConsole& console() { return console_; }
     DeviceList& devices() { return devices_; }
     sdi12_core& core() { return *core_; }
     // The remote-logger download worker; its thread runs only while apply_remote_mode() finds
@@ -83,12 +85,12 @@ class Station {
     bool refuse_unsafe_definition(int slot);
 
     const QString root_;
+    StationConsole console_;
     ColumnList columns_;
     DeviceList devices_;
     std::unique_ptr<RecordLog> log_;
     std::unique_ptr<sdi12_core> core_;
     std::unique_ptr<SerialLink> own_modem_link_;  // when no modem link was given
-    std::unique_ptr<CoreDownloadTarget> download_target_;
     std::unique_ptr<remotelogger_core> remote_;
     std::unique_ptr<fileio_core> importer_;
 };

@@ -4,20 +4,23 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 
-#include "core/record_writer.h"
+#include "core/record_sink.h"
+#include "station/record_writer.h"
+#include "variables/value_snapshot.h"
 
 class ColumnList;
 
 // The station's one record log: numbers the records of the logging cycle, the download and the
 // import, writes the header after every start of logging, formats each record from the column
-// list and appends it through one writer. A record counts (its number is used up) only once its
-// line is in the file, or, for a cycle record, held back to be written first when the file
-// takes lines again: a cycle's values cannot be measured again, a downloaded or imported record
-// can be fetched again and is refused instead.
-// Thread: any; the cycle, the download and the import append from their own worker threads.
-class RecordLog {
+// list, appends it through one writer and shows the values to the windows (the value board). A record counts
+// (its number is used up) only once its line is in the file, or, for a cycle record, held back to be written
+// first when the file takes lines again: a cycle's values cannot be measured again, a downloaded or imported
+// record can be fetched again and is refused instead. Thread: any; the cycle, the download and the import
+// append from their own worker threads.
+class RecordLog final : public RecordSink {
   public:
     using Printer = std::function<void(const QString& message)>;
     using PathSource = std::function<QString()>;
@@ -29,18 +32,23 @@ class RecordLog {
     RecordLog(ColumnList& columns, Printer print, PathSource log_path,
               QString current_values_path = RecordWriter::default_current_values_path());
 
-    // The next record is number 0 and writes the header first.
-    void restart_numbering();
-    int record_number() const;
+    void restart_numbering() override;
+    int record_number() const override;
 
-    // Appends the cycle record of columns 0..highest_column, taken at `record_time`, and replaces
-    // the current-values file with it. Returns whether the line reached the file; one that did
-    // not is held back and still counts. False also when the record is too wide ("Column Error").
-    bool append_cycle(int highest_column, std::int64_t record_time);
-    // Appends a downloaded or imported record of columns 0..highest_column, the first three
+    // Also replaces the current-values file with the line. False also when the record is too wide
+    // ("Column Error").
+    bool append_cycle(int highest_column, std::int64_t record_time) override;
+    bool add_transfer(const DownloadedRecord& record, int highest_column,
+                      const std::function<bool()>& before_write = {}) override;
+    void show_values() override;
+
+    // Appends a record of columns 0..highest_column as the columns hold it, the first three
     // fields being the texts of columns 0..2. Returns whether the line reached the file; when it
     // did not, nothing counts and the caller keeps the record as not done.
     bool append_transfer(int highest_column);
+
+    // The values as the last record left them; windows draw from this.
+    std::shared_ptr<const ValueSnapshot> latest_values() const { return board_.latest(); }
 
     // Lines held back from the cycle, not yet in the file.
     int held_lines() const { return writer_.held_lines(); }
@@ -59,7 +67,9 @@ class RecordLog {
     Printer print_;
     PathSource log_path_;
     RecordWriter writer_;
+    std::mutex transfer_mutex_;        // a transfer's values, formulas and line stay together
     std::mutex order_mutex_;           // records of all threads reach the file in number order
     mutable std::mutex number_mutex_;  // the record number alone, read by the status line
     int record_number_ = 0;
+    ValueBoard board_;
 };

@@ -1,4 +1,4 @@
-#include "remote/downloaded_record.h"
+#include "core/downloaded_record.h"
 
 #include <algorithm>
 #include <limits>
