@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "core/downloaded_record.h"
 #include "fileio/import_line.h"
 #include "fileio/import_settings.h"
 #include "fileio/kgenparse.h"
-#include "remote/downloaded_record.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include "core/clock.h"
 #include "core/memory_serial_link.h"
 #include "core/sdi12_core.h"
-#include "station/station.h"
 #include "core/workspace.h"
 #include "devices/device_list.h"
+#include "station/station.h"
 #include "variables/column_list.h"
 
 // A main window over a real acquisition core whose port is in memory and whose clock only moves

@@ -2,9 +2,9 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "tests/bare_core.h"
 #include "core_rig.h"
 #include "sim_configs.h"
+#include "tests/bare_core.h"
 
 class CoreModes : public QObject {
     Q_OBJECT

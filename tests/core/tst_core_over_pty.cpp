@@ -3,9 +3,9 @@
 #include <QtTest>
 
 #include "core/sdi12_core.h"
-#include "tests/bare_core.h"
 #include "core_rig.h"
 #include "sim_process.h"
+#include "tests/bare_core.h"
 
 namespace {
 

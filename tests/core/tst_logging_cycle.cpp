@@ -7,11 +7,11 @@
 #include <cerrno>
 #include <thread>
 
-#include "station/record_log.h"
-#include "station/record_writer.h"
 #include "core_rig.h"
 #include "sim/sim_bus.h"
 #include "sim_configs.h"
+#include "station/record_log.h"
+#include "station/record_writer.h"
 #include "variables/column_list.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <QtTest>
 
 #include "core/sdi12_core.h"
-#include "tests/bare_core.h"
 #include "core/workspace.h"
 #include "devices/device_list.h"
+#include "tests/bare_core.h"
 #include "variables/column_list.h"
 
 class RealPort : public QObject {

@@ -11,13 +11,13 @@
 #include <QtTest>
 
 #include "core/sdi12_core.h"
-#include "tests/bare_core.h"
 #include "core_rig.h"
 #include "devices/ui/address_change_dialog.h"
 #include "devices/ui/comms_console.h"
 #include "devices/ui/kedit_device_cfg.h"
 #include "devices/ui/manual_command.h"
 #include "sim_process.h"
+#include "tests/bare_core.h"
 
 namespace {
 

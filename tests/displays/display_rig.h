@@ -5,10 +5,10 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
-#include "station/record_log.h"
 #include "core/clock.h"
 #include "core/memory_serial_link.h"
 #include "core/sdi12_core.h"
+#include "station/record_log.h"
 #include "station/station.h"
 #include "variables/column_list.h"
 

@@ -4,8 +4,8 @@
 #include "core/memory_serial_link.h"
 #include "core/sdi12_core.h"
 #include "core/sensor_link.h"
-#include "station/station.h"
 #include "fileio/fileio_core.h"
+#include "station/station.h"
 
 class ImportWorkerTest : public QObject {
     Q_OBJECT

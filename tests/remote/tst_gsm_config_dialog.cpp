@@ -9,10 +9,10 @@
 #include <QTimeEdit>
 #include <QtTest>
 
-#include "station/station.h"
 #include "dialog_warning.h"
 #include "remote/ui/gsmconfigdialog.h"
 #include "remote_rig.h"
+#include "station/station.h"
 
 namespace {
 

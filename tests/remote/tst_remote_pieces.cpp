@@ -3,10 +3,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "core/downloaded_record.h"
 #include "remote/batch_plan.h"
 #include "remote/call_schedule.h"
 #include "remote/dialout_settings.h"
-#include "core/downloaded_record.h"
 #include "variables/column_list.h"
 
 Q_DECLARE_METATYPE(DialoutSettings)
