@@ -12,8 +12,8 @@
 #include "core/clock.h"
 #include "core/sdi12_core.h"
 #include "core/serial_link.h"
-#include "station/station.h"
 #include "core/workspace.h"
+#include "station/station.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <QShowEvent>
 
 #include "app/kaction.h"
-#include "station/station.h"
 #include "displays/gap_curve.h"
 #include "displays/ky_axis_draw.h"
 #include "displays/time_scale_draw.h"
+#include "station/station.h"
 #include "ui_kplot_win.h"
 #include "variables/column_list.h"
 #include "variables/ui/kselect_col_dlg.h"

@@ -9,8 +9,8 @@
 
 #include "core/memory_serial_link.h"
 #include "core/sdi12_core.h"
-#include "tests/bare_core.h"
 #include "devices/device_list.h"
+#include "tests/bare_core.h"
 #include "variables/column_list.h"
 
 namespace {

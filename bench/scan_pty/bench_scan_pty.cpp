@@ -11,8 +11,8 @@
 #include <QThread>
 
 #include "core/sdi12_core.h"
-#include "tests/bare_core.h"
 #include "devices/device_list.h"
+#include "tests/bare_core.h"
 #include "variables/column_list.h"
 
 namespace {
