@@ -1,6 +1,8 @@
 #include "app/user_guide_window.h"
 
 #include <QFile>
+#include <QKeySequence>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -25,6 +27,9 @@ UserGuideWindow::UserGuideWindow(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(browser_);
+    // Closed from the keyboard as a help window is, also where no window manager offers Alt+F4.
+    for (const QKeySequence& keys : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL + Qt::Key_W)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, &QWidget::close);
     resize(820, 640);
 }
 

@@ -26,6 +26,7 @@ LoggerSession::LoggerSession(SerialLink& link, Clock& clock, const QString& work
 void LoggerSession::print_console(const QString& text) {
     if (quiet_ && !shown_when_quiet(text)) return;
     out_ << QString(text).remove(QLatin1Char('\r'));
+    if (!text.isEmpty()) console_line_open_ = !text.endsWith(QLatin1Char('\n'));
     // Received characters come one by one; a write per line is enough for a reader of the output.
     if (text.endsWith(QLatin1Char('\n'))) out_.flush();
 }
@@ -89,6 +90,8 @@ int LoggerSession::scan() {
     core_.settle();
     wait_for_step_state(AddressScan::kDone);
     flush_console();
+    // The list starts on a line of its own, also after an address that echoed without answering.
+    if (console_line_open_) out_ << '\n';
     for (const idev& dev : station_.devices().snapshot()) {
         if (dev.identification.isEmpty()) continue;
         out_ << dev.address << ' ' << QString(dev.identification).remove(QLatin1Char('\r')) << '\n';

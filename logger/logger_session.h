@@ -59,4 +59,6 @@ class LoggerSession : public QObject {
     QEventLoop* logging_loop_ = nullptr;  // while log() runs
     bool stopping_ = false;
     bool quiet_ = false;
+    // The last console text printed did not end its line (an address that echoed but did not answer).
+    bool console_line_open_ = false;
 };

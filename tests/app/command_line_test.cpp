@@ -12,6 +12,8 @@ class CommandLineTest : public QObject {
         QTest::addColumn<QString>("printed");
         QTest::newRow("--help") << "--help"
                                 << "Usage: veld-recorder";
+        QTest::newRow("--help names the workspace variable") << "--help"
+                                                             << "$VELD_WORKSPACE";
         QTest::newRow("--version") << "--version"
                                    << QStringLiteral("veld-recorder %1\n").arg(product_info::version());
     }

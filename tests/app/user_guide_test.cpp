@@ -1,5 +1,5 @@
-// The user guide built into the program: it is there, it opens with a heading and it has the
-// sections a new user needs.
+// The user guide built into the program: it is there, it opens with a heading, it has the
+// sections a new user needs, and its window closes from the keyboard.
 #include <QTextBrowser>
 #include <QtTest>
 
@@ -33,7 +33,8 @@ class UserGuideTest : public QObject {
         for (const char* message :
              {"no answer from", "cannot be opened", "Logging paused for", "File Error", "**TIMEOUT ERROR",
               "Column Error", "Import paused", "WARNING - GAP IN LOGFILE", "Unexpected answer ignored",
-              "unknown attribute", "unknown element", "keeping what was read before it"})
+              "unknown attribute", "unknown element", "keeping what was read before it", "DCB error",
+              "is in use by veld-logger (pid"})
             QTest::newRow(message) << QString::fromLatin1(message);
     }
     void troubleshootingExplainsTheConsoleMessages() {
@@ -50,6 +51,22 @@ class UserGuideTest : public QObject {
         auto* browser = window.findChild<QTextBrowser*>(QStringLiteral("guideBrowser"));
         QVERIFY(browser);
         QVERIFY(browser->toPlainText().contains(QStringLiteral("Troubleshooting")));
+    }
+
+    void theWindowClosesFromTheKeyboard_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::newRow("Escape") << int(Qt::Key_Escape) << int(Qt::NoModifier);
+        QTest::newRow("Ctrl+W") << int(Qt::Key_W) << int(Qt::ControlModifier);
+    }
+    void theWindowClosesFromTheKeyboard() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        UserGuideWindow window;
+        window.show_guide();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(window.windowHandle(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QTRY_VERIFY(!window.isVisible());
     }
 };
 

@@ -116,7 +116,7 @@ void VeldLoggerTest::scanPrintsOneLinePerAnsweringSensor() {
     const Run r = run_logger(ws, {"scan"});
     QVERIFY2(r.code == 0, r.out.constData());
     QCOMPARE(r.out.count("scanning address "), 16);
-    QVERIFY2(r.out.endsWith("0 0I!013VELDINSTTH100 100SN0001\n3 3I!313VELDINSTWIND20100SN0003\n"),
+    QVERIFY2(r.out.endsWith("\n0 0I!013VELDINSTTH100 100SN0001\n3 3I!313VELDINSTWIND20100SN0003\n"),
              r.out.constData());
 }
 
