@@ -37,6 +37,7 @@
 #include "displays/ldc_panel.h"
 #include "fileio/fileio_core.h"
 #include "fileio/ui/filecomsdialog.h"
+#include "publish/ui/publish_dialog.h"
 #include "remote/remotelogger_core.h"
 #include "remote/ui/gsmconfigdialog.h"
 #include "station/record_log.h"
@@ -271,6 +272,10 @@ void MainWindow::build_dialogs() {
     option_editor_ = new Kedit_device_cfg(devices_, core_, this);  // connects to the core itself, once
     gsm_dialog_ = new GSMConfigdialog(station_.remote(), this);
     file_dialog_ = new FileComsDialog(station_.importer(), this);
+    publish_dialog_ = new PublishDialog(station_.path(QStringLiteral("publish.xml"), kFolderConfig), this);
+    // OK wrote publish.xml: the publisher takes the settings at once.
+    connect(publish_dialog_, &QDialog::accepted, this,
+            [this] { station_.apply_publish_settings(publish_dialog_->saved_settings()); });
     for (ldc_panel*& panel : lcd_) panel = new ldc_panel(station_, this);
     for (Kplot_win*& plot : plots_) plot = new Kplot_win(station_, this);
 }
@@ -589,6 +594,11 @@ void MainWindow::on_actionManualCommand_triggered() {
 void MainWindow::on_actionGSM_triggered() {
     gsm_dialog_->load();
     bring_up(gsm_dialog_);
+}
+
+void MainWindow::on_actionPublishing_triggered() {
+    publish_dialog_->load();
+    bring_up(publish_dialog_);
 }
 
 void MainWindow::on_actionImport_Export_triggered() {

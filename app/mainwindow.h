@@ -20,6 +20,7 @@ class AddressChangeDialog;
 class Kedit_device_cfg;
 class GSMConfigdialog;
 class FileComsDialog;
+class PublishDialog;
 class UserGuideWindow;
 class ldc_panel;
 class Kplot_win;
@@ -91,6 +92,7 @@ class MainWindow : public QMainWindow {
     void on_actionManualCommand_triggered();
     void on_actionGSM_triggered();
     void on_actionImport_Export_triggered();
+    void on_actionPublishing_triggered();
     void on_actionConsole_triggered();
     void on_actionView_Console_triggered();
     void on_actionLCD_triggered();
@@ -181,6 +183,7 @@ class MainWindow : public QMainWindow {
     Kedit_device_cfg* option_editor_ = nullptr;
     GSMConfigdialog* gsm_dialog_ = nullptr;
     FileComsDialog* file_dialog_ = nullptr;
+    PublishDialog* publish_dialog_ = nullptr;
     UserGuideWindow* user_guide_ = nullptr;  // made on first use, a child of the window
     static constexpr int kLcdWindows = 5, kPlotWindows = 4;
     std::array<ldc_panel*, kLcdWindows> lcd_{};

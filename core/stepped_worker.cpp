@@ -104,6 +104,7 @@ void SteppedWorker::run() {
         std::lock_guard<std::mutex> lock(request_mutex_);
         loop_finished_ = true;
     }
+    work_finished();
     apply_pending_requests();  // changes asked for while stopping still happen, on this thread
     std::lock_guard<std::mutex> lock(request_mutex_);
     request_cv_.notify_all();

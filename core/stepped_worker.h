@@ -54,6 +54,8 @@ class SteppedWorker : public QThread {
     virtual void wait_for_work(int ms);
     // Ends a wait_for_work() early (a request came).
     virtual void interrupt_wait() {}
+    // Runs on the worker once its loop has ended, before the requests still waiting.
+    virtual void work_finished() {}
 
     // Runs `change` on the worker between two steps, without waiting for it; at once when the
     // worker does not run (start-up, tests) or when called on the worker itself.

@@ -4,7 +4,7 @@
 
 #include "core/clock.h"
 #include "publish/outbox.h"
-#include "publish/publisher_thread.h"
+#include "publish/publisher_worker.h"
 
 #ifndef Q_OS_WIN
 #include <poll.h>
@@ -90,13 +90,13 @@ void Publisher::start() {
         state_ = kWaitRetry;
         retry_at_ = clock_.tick_ms();
     }
-    thread_ = std::make_unique<PublisherThread>(*this);
+    thread_ = std::make_unique<PublisherWorker>(*this);
     thread_->start();
 }
 
 void Publisher::stop() {
     if (thread_) {
-        thread_->stop();
+        thread_->shut_down();
         thread_.reset();
     } else {
         finish();

@@ -14,7 +14,7 @@
 
 class Clock;
 class Outbox;
-class PublisherThread;
+class PublisherWorker;
 
 // The station's publisher: every record handed to enqueue() goes into the on-disk outbox at
 // once, and the machine sends the outbox in order to "<topic>/records" on the broker, removing
@@ -26,7 +26,7 @@ class PublisherThread;
 // `step()` does one round of work and returns how long the machine may wait before the next
 // one; `wait()` waits that long, or until the socket or a wake() has something for it.
 // Thread: enqueue(), apply_settings() and the counters from any thread; step(), wait() and
-// finish() on the one worker thread (PublisherThread after start(), else the caller's).
+// finish() on the one worker thread (PublisherWorker after start(), else the caller's).
 class Publisher {
   public:
     using Printer = std::function<void(const QString& message)>;
@@ -117,5 +117,5 @@ class Publisher {
     std::atomic<std::int64_t> published_{0};
     std::atomic<int> attempts_{0};
     std::atomic<bool> connected_{false};
-    std::unique_ptr<PublisherThread> thread_;
+    std::unique_ptr<PublisherWorker> thread_;
 };

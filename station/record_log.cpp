@@ -1,10 +1,13 @@
 #include "station/record_log.h"
 
+#include <QDateTime>
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "core/downloaded_record.h"
 #include "core/record_format.h"
+#include "publish/publisher.h"
 #include "variables/column_list.h"
 #include "variables/formula_pass.h"
 
@@ -102,10 +105,42 @@ bool RecordLog::append(int highest_column, bool cycle, std::int64_t record_time)
         writer_.append(log_path_(), header + line,
                        cycle ? RecordWriter::OnFailure::kHold : RecordWriter::OnFailure::kRefuse);
     if (!written && !cycle) return false;
+    // Still under the order lock: the outbox takes the records in the log's order.
+    if (Publisher* publisher = publisher_.load())
+        publisher->enqueue(published(number, highest_column, cycle, record_time, values));
     if (cycle) writer_.replace_current_values(line);
     std::lock_guard<std::mutex> lock(number_mutex_);
     ++record_number_;
     return written;
+}
+
+void RecordLog::set_publisher(Publisher* publisher) {
+    publisher_.store(publisher);
+}
+
+PublishedRecord RecordLog::published(int number, int highest_column, bool cycle, std::int64_t record_time,
+                                     const std::vector<float>& values) const {
+    PublishedRecord record;
+    if (cycle) {
+        record.record = number;
+        record.time = QDateTime::fromSecsSinceEpoch(record_time, Qt::LocalTime);
+    } else {
+        // A transfer keeps the number and the time the remote logger or the file gave it.
+        bool ok = false;
+        const int given = columns_.value_text(0).trimmed().toInt(&ok);
+        record.record = ok ? given : number;
+        const QDate date = QDate::fromString(columns_.value_text(1).trimmed(), Qt::ISODate);
+        const QTime time = QTime::fromString(columns_.value_text(2).trimmed(), Qt::ISODate);
+        record.time = date.isValid() && time.isValid() ? QDateTime(date, time, Qt::LocalTime)
+                                                       : QDateTime::currentDateTime();
+    }
+    for (int i = ColumnList::kFirstDataColumn; i <= highest_column; ++i) {
+        const QString name = columns_.name(i);
+        const std::size_t at = std::size_t(i - ColumnList::kFirstDataColumn);
+        record.values.push_back({name.isEmpty() ? column_letters(i + 1) : name, columns_.units(i),
+                                 at < values.size() ? double(values[at]) : std::nan("")});
+    }
+    return record;
 }
 
 int RecordLog::flush_at_exit() {

@@ -2,16 +2,20 @@
 
 #include <QByteArray>
 #include <QString>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "core/record_sink.h"
 #include "station/record_writer.h"
 #include "variables/value_snapshot.h"
 
 class ColumnList;
+class Publisher;
+struct PublishedRecord;
 
 // The station's one record log: numbers the records of the logging cycle, the download and the
 // import, writes the header after every start of logging, formats each record from the column
@@ -56,12 +60,19 @@ class RecordLog final : public RecordSink {
     // said with their number. Returns that number.
     int flush_at_exit();
 
+    // Every record that counts from now on also goes to `publisher`'s outbox, in the same step as
+    // its line and in record order (nullptr: none). The publisher outlives the log's use.
+    void set_publisher(Publisher* publisher);
+
     QString path() const { return log_path_(); }
     RecordWriter& writer() { return writer_; }
 
   private:
     bool append(int highest_column, bool cycle, std::int64_t record_time);
     QByteArray header_line(int highest_column) const;
+    // The record just formatted, as it is published: the columns after Record, Date and Time.
+    PublishedRecord published(int number, int highest_column, bool cycle, std::int64_t record_time,
+                              const std::vector<float>& values) const;
 
     ColumnList& columns_;
     Printer print_;
@@ -72,4 +83,5 @@ class RecordLog final : public RecordSink {
     mutable std::mutex number_mutex_;  // the record number alone, read by the status line
     int record_number_ = 0;
     ValueBoard board_;
+    std::atomic<Publisher*> publisher_{nullptr};
 };

@@ -5,6 +5,8 @@
 #include "devices/parse_dev_cfg.h"
 #include "fileio/fileio_core.h"
 #include "fileio/import_settings.h"
+#include "publish/publish_settings.h"
+#include "publish/publisher.h"
 #include "remote/remotelogger_core.h"
 #include "station/record_log.h"
 #include "variables/varlist_file.h"
@@ -24,6 +26,9 @@ Station::Station(SerialLink& link, Clock& clock, const QString& workspace_root, 
     importer_ = std::make_unique<fileio_core>(clock, *log_, path(QStringLiteral("fileio.xml"), kFolderConfig),
                                               default_import_directory(root_), nullptr,
                                               [this] { return log_->path(); });
+    publisher_ = std::make_unique<Publisher>(PublishSettings{}, root_ + QStringLiteral("Outbox/"), clock,
+                                             [this](const QString& m) { console_.print(m); });
+    log_->set_publisher(publisher_.get());
     // One console for the station: each worker's lines keep their order on the way.
     for (SteppedWorker* worker :
          {static_cast<SteppedWorker*>(core_.get()), static_cast<SteppedWorker*>(remote_.get()),
@@ -35,6 +40,9 @@ Station::~Station() {
     importer_->shut_down();
     remote_->shut_down();
     core_->shut_down();
+    // No record comes any more: the publisher says "offline" and disconnects.
+    log_->set_publisher(nullptr);
+    publisher_->stop();
     // What the workers and the record log said last still reaches the console.
     console_.deliver_notices();
 }
@@ -68,10 +76,20 @@ void Station::load_core_settings() {
     // In every mode, so that the dial-out dialog shows the file (and its OK keeps the last
     // downloaded record) even before the remote logger first runs.
     if (!remote_->isRunning()) remote_->reset(remotelogger_core::kReadSettings);
+    PublishSettings publishing;
+    for (const QString& said :
+         read_publish_settings(path(QStringLiteral("publish.xml"), kFolderConfig), publishing))
+        console_.print(said);
+    publisher_->apply_settings(publishing);
+}
+
+void Station::apply_publish_settings(const PublishSettings& settings) {
+    publisher_->apply_settings(settings);
 }
 
 void Station::start_core(QThread::Priority priority) {
     core_->start(priority);
+    publisher_->start();
 }
 
 bool Station::refuse_unsafe_definition(int slot) {

@@ -14,6 +14,8 @@ class sdi12_core;
 class RecordLog;
 class remotelogger_core;
 class fileio_core;
+class Publisher;
+struct PublishSettings;
 
 // One recording station: the column list, the sixteen device slots and the acquisition core on
 // its serial link, in one workspace folder. It owns start-up (folders, variable list, core
@@ -46,6 +48,11 @@ class Station {
     // The file import worker (settings in Config/fileio.xml); its thread runs only while
     // apply_import_mode() finds the "File Remote" communication mode.
     fileio_core& importer() { return *importer_; }
+    // The publisher that sends every record to an MQTT broker (settings in Config/publish.xml);
+    // its thread runs from start_core() on, idle while publishing is off.
+    Publisher& publisher() { return *publisher_; }
+    // Publishing with new settings (the dialog wrote them to publish.xml already).
+    void apply_publish_settings(const PublishSettings& settings);
     QString root() const { return root_; }
     // Root + folder of `kind` (see FolderKind) + name.
     QString path(const QString& name, int kind) const;
@@ -53,7 +60,9 @@ class Station {
     // The start-up steps, in the order they are taken.
     void create_folders();      // says on the console what it cannot create
     void load_variable_list();  // 255 default columns, then Config/varlist.xml
-    void load_core_settings();  // Config/config.xml, and Config/gsmdialout.xml for the remote logger
+    // Config/config.xml, Config/gsmdialout.xml for the remote logger and Config/publish.xml for the
+    // publisher.
+    void load_core_settings();
     void start_core(QThread::Priority priority = QThread::InheritPriority);
     void load_device_definitions();  // Devices/<name> of every slot, then the logging script
     // All of them, for a program without windows.
@@ -93,4 +102,5 @@ class Station {
     std::unique_ptr<SerialLink> own_modem_link_;  // when no modem link was given
     std::unique_ptr<remotelogger_core> remote_;
     std::unique_ptr<fileio_core> importer_;
+    std::unique_ptr<Publisher> publisher_;
 };

@@ -161,6 +161,7 @@ class MainWindowTest : public QObject {
                                              "actionSave",
                                              "actionGSM",
                                              "actionImport_Export",
+                                             "actionPublishing",
                                              "actionQuit"};
         QTest::newRow("View") << "menuView"
                               << "View" << QStringList{"actionLCD",       "actionChart",   "actionChart_2",
@@ -210,6 +211,7 @@ class MainWindowTest : public QObject {
             {"actionSave", "Save", ""},
             {"actionGSM", "GSM", ""},
             {"actionImport_Export", "Import/Export", ""},
+            {"actionPublishing", "Publishing", ""},
             {"actionQuit", "Quit", "Ctrl+Q"},
             {"actionLCD", "LCD", ""},
             {"actionChart", "Chart 1", ""},
