@@ -384,4 +384,4 @@ class DeviceSetupTest : public QObject {
 };
 
 QTEST_MAIN(DeviceSetupTest)
-#include "device_setup_test.moc"
+#include "tst_device_setup.moc"

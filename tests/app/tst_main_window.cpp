@@ -672,4 +672,4 @@ class MainWindowTest : public QObject {
 };
 
 QTEST_MAIN(MainWindowTest)
-#include "main_window_test.moc"
+#include "tst_main_window.moc"
