@@ -4,6 +4,7 @@
 #include <QTime>
 
 #include <QtTest>
+#include <atomic>
 #include <cerrno>
 #include <thread>
 
@@ -12,6 +13,7 @@
 #include "core_rig.h"
 #include "sim/sim_bus.h"
 #include "sim_configs.h"
+#include "thread_state.h"
 #include "variables/column_list.h"
 
 namespace {
@@ -515,8 +517,13 @@ void LoggingCycleTest::statusLineDoesNotWaitForARecordBeingWritten() {
     // A log file that blocks its writer (a FIFO nobody reads yet), as a slow disk or share would.
     const QString log = rig.root + QStringLiteral("LOG/test.csv");
     QCOMPARE(::mkfifo(QFile::encodeName(log).constData(), 0600), 0);
-    std::thread writer([&] { rig.core->write_record(3, false); });
-    QTest::qWait(200);  // the writer is now inside the file write
+    std::atomic<pid_t> writer_id{0};
+    std::thread writer([&] {
+        writer_id = thread_state::this_thread_id();
+        rig.core->write_record(3, false);
+    });
+    QTRY_VERIFY(writer_id != 0);
+    QVERIFY(thread_state::wait_until_asleep(writer_id));  // the writer is now inside the file write
     // Would never return if the status line waited for the write.
     QVERIFY(rig.core->status_text(sdi12_core::kStatusLine).startsWith(QStringLiteral("Logging N")));
     QFile reader(log);
