@@ -1,5 +1,7 @@
 // veld-logger: the recorder without windows, for unattended field PCs and for scripting.
 
+#include <QCommandLineOption>
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QHash>
 #include <QSocketNotifier>
@@ -75,32 +77,43 @@ int main(int argc, char** argv) {
     // run, so that they can be compared.
     qSetGlobalQHashSeed(0);
     QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
-    if (args.isEmpty()) return usage_error(QStringLiteral("a command is required"));
-    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+    // The options may stand before or after the command; --help wins over any fault.
+    QCommandLineParser parser;
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this text."));
+    const QCommandLineOption quiet_option({QStringLiteral("q"), QStringLiteral("quiet")},
+                                          QStringLiteral("Print only the record lines and the warnings."));
+    const QCommandLineOption cycles_option(QStringLiteral("cycles"), QStringLiteral("Stop after N cycles."),
+                                           QStringLiteral("N"));
+    parser.addOption(help);
+    parser.addOption(quiet_option);
+    parser.addOption(cycles_option);
+    const bool parsed = parser.parse(app.arguments());
+    if (parser.isSet(help)) {
         std::fputs(kUsage, stdout);
         return 0;
     }
-    // --quiet may stand before or after the command.
-    const bool quiet = args.removeAll(QStringLiteral("--quiet")) + args.removeAll(QStringLiteral("-q")) > 0;
+    if (!parsed) return usage_error(parser.errorText());
+    const bool quiet = parser.isSet(quiet_option);
+    QStringList args = parser.positionalArguments();
     if (args.isEmpty()) return usage_error(QStringLiteral("a command is required"));
     const QString command = args.takeFirst();
 
     int cycles = 0;
     QString text;
     if (command == QLatin1String("scan")) {
-        if (!args.isEmpty()) return usage_error(QStringLiteral("scan takes no arguments"));
+        if (!args.isEmpty() || parser.isSet(cycles_option))
+            return usage_error(QStringLiteral("scan takes no arguments"));
     } else if (command == QLatin1String("log")) {
-        if (args.size() == 2 && args[0] == QLatin1String("--cycles")) {
+        if (!args.isEmpty()) return usage_error(QStringLiteral("log takes only --cycles N"));
+        if (parser.isSet(cycles_option)) {
             bool ok = false;
-            cycles = args[1].toInt(&ok);
+            cycles = parser.value(cycles_option).toInt(&ok);
             if (!ok || cycles < 1)
                 return usage_error(QStringLiteral("--cycles needs a whole number above 0"));
-        } else if (!args.isEmpty()) {
-            return usage_error(QStringLiteral("log takes only --cycles N"));
         }
     } else if (command == QLatin1String("cmd")) {
-        if (args.size() != 1 || args[0].isEmpty())
+        if (args.size() != 1 || args[0].isEmpty() || parser.isSet(cycles_option))
             return usage_error(QStringLiteral("cmd takes one command text"));
         text = args[0];
     } else {

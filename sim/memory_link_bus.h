@@ -29,7 +29,7 @@ class MemoryLinkBus {
 
   private:
     struct Shared {
-        explicit Shared(const SimConfig& config, MemorySerialLink& link) : bus(config), link(link) {}
+        explicit Shared(const SimConfig& config, MemorySerialLink& port) : bus(config), link(port) {}
         std::mutex mutex;
         SimBus bus;
         MemorySerialLink& link;

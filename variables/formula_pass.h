@@ -2,9 +2,9 @@
 
 class ColumnList;
 
-// Where the formula pass stores its results: the acquisition core's value store. set_column_value
-// keeps the core's value array and the column list in step; mark_column(0, i) makes column i part
-// of the record being built.
+// Where the formula pass stores its results: the acquisition core. set_column_value stores a value
+// into the column list; mark_column(0, i) makes column i part of the record being built (the core's
+// record cursor).
 // Thread: called on the acquisition thread that runs the pass.
 class ColumnSink {
   public:
@@ -14,6 +14,7 @@ class ColumnSink {
 };
 
 // The formula pass: for every column in ascending order whose formula text begins with "=",
-// evaluates the rest and stores the result through the sink, then marks the column (kind 0).
-// Two passes never overlap, whichever threads call it.
+// evaluates the rest over the values as they stood when the pass started (and the results of the
+// rows above), stores the result through the sink, then marks the column (kind 0). Two passes
+// never overlap, whichever threads call it (the column list's formula-pass lock).
 void run_formulas(ColumnList& columns, ColumnSink& sink);

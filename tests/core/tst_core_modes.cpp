@@ -23,11 +23,11 @@ class CoreModes : public QObject {
 
 void CoreModes::statusLineRightAfterStartUpSaysNotLogging() {
     CoreRig rig;
-    QCOMPARE(rig.core->status_text(20), QStringLiteral("Logging N"));
+    QCOMPARE(rig.core->status_text(sdi12_core::kStatusLine), QStringLiteral("Logging N"));
     QCOMPARE(rig.core->status_text(99), QString());
-    QCOMPARE(sdi12_core::mode_name(12), QStringLiteral("LOGGING"));
-    QCOMPARE(sdi12_core::mode_name(11), QStringLiteral("SCANNING"));
-    QCOMPARE(sdi12_core::mode_name(13), QStringLiteral("IDLE"));
+    QCOMPARE(sdi12_core::mode_name(sdi12_core::kLogging), QStringLiteral("LOGGING"));
+    QCOMPARE(sdi12_core::mode_name(sdi12_core::kScanning), QStringLiteral("SCANNING"));
+    QCOMPARE(sdi12_core::mode_name(sdi12_core::kSingleCommand), QStringLiteral("IDLE"));
 }
 
 void CoreModes::singleCommandSignalsItsAnswer_data() {
@@ -93,9 +93,11 @@ void CoreModes::stoppedStatusLineShowsTheStopTime() {
     CoreRig rig(utc_seconds(2026, 12, 7, 9, 5, 3));
     rig.core->set_logging(true);
     rig.run_for(5);
-    QVERIFY(rig.core->status_text(20).startsWith(QStringLiteral("Logging Y      Current record:")));
+    QVERIFY(rig.core->status_text(sdi12_core::kStatusLine)
+                .startsWith(QStringLiteral("Logging Y      Current record:")));
     rig.core->set_logging(false);
-    QCOMPARE(rig.core->status_text(20), QStringLiteral("Logging N     Stopped at 09:05:03"));
+    QCOMPARE(rig.core->status_text(sdi12_core::kStatusLine),
+             QStringLiteral("Logging N     Stopped at 09:05:03"));
 }
 
 void CoreModes::optionBatchReadsEveryOptionAndGoesIdle() {

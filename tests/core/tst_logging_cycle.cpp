@@ -4,6 +4,7 @@
 #include <QTime>
 
 #include <QtTest>
+#include <atomic>
 #include <cerrno>
 #include <thread>
 
@@ -12,6 +13,7 @@
 #include "sim_configs.h"
 #include "station/record_log.h"
 #include "station/record_writer.h"
+#include "thread_state.h"
 #include "variables/column_list.h"
 
 namespace {
@@ -103,7 +105,7 @@ void LoggingCycleTest::fullCycleWritesHeaderAndRecordByteForByte() {
     QCOMPARE(rig.columns.value_text(4), QStringLiteral("45.2"));
     QVERIFY(rig.console.contains(
         QStringLiteral("Start\r\n7 Dec 2026, 16:14:34 : Gathering Data\r\nCELL 3\r\n3M!\r\n")));
-    QCOMPARE(rig.core->status_text(20),
+    QCOMPARE(rig.core->status_text(sdi12_core::kStatusLine),
              QStringLiteral("Logging Y      Current record:1 at: 16:14:34      Next Log 16:15:00"));
 }
 
@@ -429,14 +431,15 @@ void LoggingCycleTest::pulledPortAbandonsTheCycleAndLoggingResumesWhenItIsBack()
     rig.run_for(15000);
     QCOMPARE(rig.console.count(QStringLiteral(" lost: ")), 1);
     QCOMPARE(rig.console.count(QStringLiteral("abandoned: no record written")), 1);
-    QVERIFY(rig.core->status_text(20).contains(QStringLiteral("Port lost: the device was removed")));
+    QVERIFY(rig.core->status_text(sdi12_core::kStatusLine)
+                .contains(QStringLiteral("Port lost: the device was removed")));
     QCOMPARE(rig.records_ended, 0);
     QCOMPARE(rig.log_file(), QByteArray());
 
     rig.link.set_gone(false);
     QVERIFY(rig.run_until_records(1, 10000));
     QCOMPARE(rig.console.count(QStringLiteral(" is back\r\n")), 1);
-    QVERIFY(!rig.core->status_text(20).contains(QStringLiteral("Port lost")));
+    QVERIFY(!rig.core->status_text(sdi12_core::kStatusLine).contains(QStringLiteral("Port lost")));
     QVERIFY(lines_of(rig.log_file())[1].startsWith("0,"));
 }
 
@@ -449,7 +452,7 @@ void LoggingCycleTest::aPortMissingWhenLoggingStartsWritesNoRecordUntilItIsBack(
     rig.run_for(16000);  // four cycle starts
     QCOMPARE(rig.console.count(QStringLiteral("cannot be opened")), 1);
     QVERIFY(!rig.console.contains(QStringLiteral("no answer")));  // nothing waits on a missing port
-    QVERIFY(rig.core->status_text(20).contains(QStringLiteral("Port lost: ")));
+    QVERIFY(rig.core->status_text(sdi12_core::kStatusLine).contains(QStringLiteral("Port lost: ")));
     QCOMPARE(rig.log_file(), QByteArray());
     rig.link.set_open_error(0);
     QVERIFY(rig.run_until_records(1, 6000));
@@ -514,10 +517,15 @@ void LoggingCycleTest::statusLineDoesNotWaitForARecordBeingWritten() {
     // A log file that blocks its writer (a FIFO nobody reads yet), as a slow disk or share would.
     const QString log = rig.root + QStringLiteral("LOG/test.csv");
     QCOMPARE(::mkfifo(QFile::encodeName(log).constData(), 0600), 0);
-    std::thread writer([&] { rig.write_record(3, false); });
-    QTest::qWait(200);  // the writer is now inside the file write
+    std::atomic<pid_t> writer_id{0};
+    std::thread writer([&] {
+        writer_id = thread_state::this_thread_id();
+        rig.write_record(3, false);
+    });
+    QTRY_VERIFY(writer_id != 0);
+    QVERIFY(thread_state::wait_until_asleep(writer_id));  // the writer is now inside the file write
     // Would never return if the status line waited for the write.
-    QVERIFY(rig.core->status_text(20).startsWith(QStringLiteral("Logging N")));
+    QVERIFY(rig.core->status_text(sdi12_core::kStatusLine).startsWith(QStringLiteral("Logging N")));
     QFile reader(log);
     QVERIFY(reader.open(QIODevice::ReadOnly));
     writer.join();

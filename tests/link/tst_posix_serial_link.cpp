@@ -18,6 +18,7 @@
 #include "core/modem_link.h"
 #include "core/posix_serial_link.h"
 #include "core/sensor_link.h"
+#include "thread_state.h"
 
 namespace {
 
@@ -165,8 +166,10 @@ void PosixSerialLinkTest::waitEndsWhenAByteArrives() {
     PosixSerialLink link;
     QVERIFY(link.open(pty.slave_name(), kSensorLineSettings).opened);
 
-    std::thread sensor([&pty] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // The byte comes once the wait has begun.
+    const pid_t waiter = thread_state::this_thread_id();
+    std::thread sensor([&pty, waiter] {
+        thread_state::wait_until_asleep(waiter);
         pty.send("0");
     });
     const bool readable = link.wait_readable(kUnendingMs);
@@ -177,10 +180,12 @@ void PosixSerialLinkTest::waitEndsWhenAByteArrives() {
     QCOMPARE(byte, std::uint8_t('0'));
 }
 
-// Waits without end while another thread calls wake() a little later; returns what the wait said.
+// Waits without end while another thread calls wake() once the wait has begun; returns what the
+// wait said.
 static bool wait_woken_from_another_thread(PosixSerialLink& link) {
-    std::thread waker([&link] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const pid_t waiter = thread_state::this_thread_id();
+    std::thread waker([&link, waiter] {
+        thread_state::wait_until_asleep(waiter);
         link.wake();
     });
     const bool readable = link.wait_readable(kUnendingMs);

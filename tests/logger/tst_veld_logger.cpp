@@ -236,15 +236,19 @@ void VeldLoggerTest::vanishedPortIsSaidAndRecordsResumeWhenItIsBack() {
     // Ended as a pulled adapter vanishes; the simulator takes its link with it, so no other pty
     // that gets the same number meanwhile can be mistaken for it.
     sim.reset();
+    QByteArray out;
+    QTRY_VERIFY_WITH_TIMEOUT((out += p.readAllStandardOutput()).contains(" lost: "), 15000);
     const int after_loss = ws.log_file().count('\n');
-    QTest::qWait(6000);                               // at least one cycle start finds the port gone
+    // At least one cycle start (every 5 s on the clock) finds the port gone.
+    const qint64 next_cycle = (QDateTime::currentSecsSinceEpoch() / 5 + 1) * 5;
+    QTRY_VERIFY_WITH_TIMEOUT(QDateTime::currentSecsSinceEpoch() > next_cycle, 15000);
     QCOMPARE(ws.log_file().count('\n'), after_loss);  // nothing is written while it is gone
     sim = std::make_unique<SimProcess>();
     QVERIFY(sim->start(ws.root, kTwoSensors));
     QTRY_VERIFY_WITH_TIMEOUT(ws.log_file().count('\n') >= after_loss + 1, 15000);
     ::kill(pid_t(p.processId()), SIGTERM);
     QVERIFY(p.waitForFinished(10000));
-    const QByteArray out = p.readAllStandardOutput();
+    out += p.readAllStandardOutput();
     QVERIFY2(out.count(" lost: ") == 1 && out.count(") is back") == 1, out.constData());
     QVERIFY2(!out.contains("DCB error"), out.constData());
 }

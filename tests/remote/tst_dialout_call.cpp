@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include "remote_rig.h"
+#include "thread_state.h"
 
 // The dial-out call end to end: the worker over an in-memory modem port, the simulated modem and
 // remote logger behind it, a real acquisition core writing the log, all in virtual time.
@@ -236,9 +237,10 @@ void DialoutCallTest::the_worker_thread_speaks_through_the_owners_thread() {
     while (rig.records_added < 2 && real.elapsed() < 60000) {
         rig.acq.clock.advance(1);
         rig.port.wake();
+        // Virtual time must not run away from the worker, or its waits for answers end: the next
+        // millisecond comes once it waits again.
+        QVERIFY(thread_state::wait_until_others_asleep());
         QCoreApplication::processEvents();
-        // Virtual time must not run away from the worker, or its waits for answers end.
-        QThread::usleep(100);
     }
     rig.remote.shut_down();
     QCOMPARE(rig.records_added, 2);

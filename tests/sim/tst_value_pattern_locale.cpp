@@ -38,4 +38,4 @@ void ValuePatternLocaleTest::valuesAreTheSameUnderADecimalCommaLocale() {
 }
 
 QTEST_GUILESS_MAIN(ValuePatternLocaleTest)
-#include "test_value_pattern_locale.moc"
+#include "tst_value_pattern_locale.moc"

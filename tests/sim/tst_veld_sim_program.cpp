@@ -233,4 +233,4 @@ void VeldSimProgramTest::configurationMistakeStopsWithItsLine() {
 }
 
 QTEST_GUILESS_MAIN(VeldSimProgramTest)
-#include "test_veld_sim_program.moc"
+#include "tst_veld_sim_program.moc"

@@ -250,4 +250,4 @@ class SelectComPortTest : public QObject {
 };
 
 QTEST_MAIN(SelectComPortTest)
-#include "select_com_port_test.moc"
+#include "tst_select_com_port.moc"

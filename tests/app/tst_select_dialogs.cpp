@@ -222,4 +222,4 @@ class SelectDialogsTest : public QObject {
 };
 
 QTEST_MAIN(SelectDialogsTest)
-#include "select_dialogs_test.moc"
+#include "tst_select_dialogs.moc"

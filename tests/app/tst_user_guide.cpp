@@ -71,4 +71,4 @@ class UserGuideTest : public QObject {
 };
 
 QTEST_MAIN(UserGuideTest)
-#include "user_guide_test.moc"
+#include "tst_user_guide.moc"

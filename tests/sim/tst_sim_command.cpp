@@ -115,4 +115,4 @@ void SimCommandTest::commandTextGivesKindAndArguments() {
 }
 
 QTEST_APPLESS_MAIN(SimCommandTest)
-#include "test_sim_command.moc"
+#include "tst_sim_command.moc"

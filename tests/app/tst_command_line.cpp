@@ -33,4 +33,4 @@ class CommandLineTest : public QObject {
 };
 
 QTEST_GUILESS_MAIN(CommandLineTest)
-#include "command_line_test.moc"
+#include "tst_command_line.moc"

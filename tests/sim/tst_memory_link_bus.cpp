@@ -243,4 +243,4 @@ void MemoryLinkBusTest::commandsFromAnotherThreadAreAnswered() {
 }
 
 QTEST_APPLESS_MAIN(MemoryLinkBusTest)
-#include "test_memory_link_bus.moc"
+#include "tst_memory_link_bus.moc"

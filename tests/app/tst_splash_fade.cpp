@@ -47,4 +47,4 @@ class SplashFadeTest : public QObject {
 };
 
 QTEST_APPLESS_MAIN(SplashFadeTest)
-#include "splash_fade_test.moc"
+#include "tst_splash_fade.moc"

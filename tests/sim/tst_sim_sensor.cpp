@@ -326,4 +326,4 @@ void SimSensorTest::faultsSwitchedOffAnswerNormally() {
 }
 
 QTEST_APPLESS_MAIN(SimSensorTest)
-#include "test_sim_sensor.moc"
+#include "tst_sim_sensor.moc"

@@ -19,6 +19,7 @@
 #include "sim/memory_link_bus.h"
 #include "sim/sim_config_reader.h"
 #include "sim_configs.h"
+#include "thread_state.h"
 #include "window_rig.h"
 
 namespace {
@@ -99,10 +100,13 @@ class DeviceSetupTest : public QObject {
         rig.find<QAction>("actionScan_for_devices")->trigger();
         auto* table = rig.find<QTableWidget>("device_table");
         auto* change = rig.find<QAction>("actionChange_Address");
-        // Silent addresses end in virtual time: move the clock while the window runs.
+        // Silent addresses end in virtual time: move the clock while the window runs, each step
+        // once the worker has done what it could and waits again.
         for (int i = 0; i < 3000 && !change->isEnabled(); ++i) {
             rig.clock.advance(20);
-            QTest::qWait(2);
+            rig.link.wake();
+            QVERIFY(thread_state::wait_until_others_asleep());
+            QCoreApplication::processEvents();
         }
         QVERIFY(change->isEnabled());
         QCOMPARE(table->rowCount(), 16);
@@ -384,4 +388,4 @@ class DeviceSetupTest : public QObject {
 };
 
 QTEST_MAIN(DeviceSetupTest)
-#include "device_setup_test.moc"
+#include "tst_device_setup.moc"

@@ -53,4 +53,4 @@ class ColumnWidthsTest : public QObject {
 };
 
 QTEST_APPLESS_MAIN(ColumnWidthsTest)
-#include "column_widths_test.moc"
+#include "tst_column_widths.moc"

@@ -253,4 +253,4 @@ void SimConfigTest::missingFileIsReported() {
 }
 
 QTEST_APPLESS_MAIN(SimConfigTest)
-#include "test_sim_config.moc"
+#include "tst_sim_config.moc"

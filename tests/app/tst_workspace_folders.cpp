@@ -108,4 +108,4 @@ class WorkspaceFoldersTest : public QObject {
 };
 
 QTEST_MAIN(WorkspaceFoldersTest)
-#include "workspace_folders_test.moc"
+#include "tst_workspace_folders.moc"
