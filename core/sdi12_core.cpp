@@ -12,8 +12,8 @@
 #include "core/logging_script.h"
 #include "core/record_format.h"
 #include "core/record_log.h"
-#include "core/workspace.h"
 #include "devices/device_list.h"
+#include "settings/workspace.h"
 #include "variables/column_list.h"
 
 namespace {

@@ -10,7 +10,6 @@
 #include <utility>
 #include <vector>
 
-#include "core/clock.h"
 #include "core/core_config.h"
 #include "core/core_services.h"
 #include "core/notice_queue.h"
@@ -18,6 +17,7 @@
 #include "core/record_cursor.h"
 #include "core/sensor_link.h"
 #include "devices/idev.h"
+#include "link/clock.h"
 #include "variables/formula_pass.h"
 #include "variables/value_snapshot.h"
 

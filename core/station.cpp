@@ -2,12 +2,12 @@
 
 #include "core/record_log.h"
 #include "core/sdi12_core.h"
-#include "core/workspace.h"
 #include "devices/parse_dev_cfg.h"
 #include "fileio/fileio_core.h"
 #include "fileio/import_settings.h"
 #include "remote/core_download_target.h"
 #include "remote/remotelogger_core.h"
+#include "settings/workspace.h"
 #include "variables/varlist_file.h"
 
 Station::Station(SerialLink& link, Clock& clock, const QString& workspace_root, SerialLink* modem_link)

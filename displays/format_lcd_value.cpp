@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "core/number_text.h"
+#include "link/number_text.h"
 
 namespace {
 constexpr int kShownDigits = 5;

@@ -5,7 +5,7 @@
 #include <QDomDocument>
 #include <QString>
 
-#include "core/element_attributes.h"
+#include "settings/element_attributes.h"
 
 // What the LCD and plot layout files share: the document ("Config", root "main"), its size
 // bound, replacing it whole, and attributes read into a field only when they read.

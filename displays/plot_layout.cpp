@@ -1,7 +1,7 @@
 #include "displays/plot_layout.h"
 
-#include "core/start_element_reader.h"
 #include "displays/layout_file_io.h"
+#include "settings/start_element_reader.h"
 
 namespace {
 

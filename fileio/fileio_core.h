@@ -7,9 +7,9 @@
 #include <memory>
 #include <mutex>
 
-#include "core/clock.h"
 #include "core/notice_queue.h"
 #include "fileio/import_store.h"
+#include "link/clock.h"
 
 class DownloadTarget;
 class FolderImport;

@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <limits>
 
-#include "core/regular_file.h"
 #include "fileio/import_line.h"
 #include "fileio/import_services.h"
 #include "remote/download_target.h"
 #include "remote/downloaded_record.h"
+#include "settings/regular_file.h"
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>

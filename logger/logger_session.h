@@ -5,9 +5,9 @@
 #include <QTextStream>
 #include <memory>
 
-#include "core/clock.h"
-#include "core/serial_link.h"
 #include "core/station.h"
+#include "link/clock.h"
+#include "link/serial_link.h"
 
 class QEventLoop;
 class sdi12_core;

@@ -8,9 +8,9 @@
 #include <memory>
 #include <mutex>
 
-#include "core/clock.h"
 #include "core/notice_queue.h"
-#include "core/serial_link.h"
+#include "link/clock.h"
+#include "link/serial_link.h"
 #include "remote/dialout_settings.h"
 
 class DialoutCall;

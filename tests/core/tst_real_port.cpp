@@ -4,8 +4,8 @@
 #include <QtTest>
 
 #include "core/sdi12_core.h"
-#include "core/workspace.h"
 #include "devices/device_list.h"
+#include "settings/workspace.h"
 #include "variables/column_list.h"
 
 class RealPort : public QObject {

@@ -2,9 +2,9 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "core/memory_serial_link.h"
 #include "core/sdi12_core.h"
 #include "core/station.h"
+#include "link/memory_serial_link.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
-#include "core/clock.h"
-#include "core/memory_serial_link.h"
 #include "core/sdi12_core.h"
 #include "core/station.h"
+#include "link/clock.h"
+#include "link/memory_serial_link.h"
 #include "variables/column_list.h"
 
 // A station whose core never runs (its port is in memory, its clock still) in a temporary

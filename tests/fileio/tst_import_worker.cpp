@@ -1,11 +1,11 @@
 // The import worker on its own thread as the station runs it, in real time.
 #include <QtTest>
 
-#include "core/memory_serial_link.h"
 #include "core/sdi12_core.h"
 #include "core/sensor_link.h"
 #include "core/station.h"
 #include "fileio/fileio_core.h"
+#include "link/memory_serial_link.h"
 
 class ImportWorkerTest : public QObject {
     Q_OBJECT

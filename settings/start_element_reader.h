@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "core/start_element_handler.h"
+#include "settings/start_element_handler.h"
 
 // Where and why a document stopped being read; no fault when `message` is empty.
 // Thread: a plain value.

@@ -5,7 +5,7 @@
 #endif
 #include <windows.h>
 
-#include "core/serial_link.h"
+#include "link/serial_link.h"
 
 // The serial port through Win32 communications: the profile's device-control block, read
 // time-outs that make every read return at once, and a wait that another thread can end early.

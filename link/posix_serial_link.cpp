@@ -1,4 +1,4 @@
-#include "core/posix_serial_link.h"
+#include "link/posix_serial_link.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -1,4 +1,4 @@
-#include "core/win32_serial_link.h"
+#include "link/win32_serial_link.h"
 
 #include <cstring>
 

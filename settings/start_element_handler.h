@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "core/element_attributes.h"
+#include "settings/element_attributes.h"
 
 // What a settings file reader does with the file: it is told each start element, with its
 // qualified name and attributes, in document order. Nothing else of the document reaches it.

@@ -1,11 +1,11 @@
-#include "core/start_element_reader.h"
+#include "settings/start_element_reader.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QXmlStreamReader>
 
-#include "core/regular_file.h"
+#include "settings/regular_file.h"
 
 namespace {
 

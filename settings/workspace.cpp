@@ -1,4 +1,4 @@
-#include "core/workspace.h"
+#include "settings/workspace.h"
 
 #include <QDir>
 

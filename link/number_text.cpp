@@ -1,4 +1,4 @@
-#include "core/number_text.h"
+#include "link/number_text.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/serial_link.h"
+#include "link/serial_link.h"
 
 // The serial port through termios (Linux and macOS): raw mode, the profile's line format,
 // reads that never block, and a wait on the port that another thread can end early.

@@ -1,7 +1,7 @@
 #include <cstdio>
 #include <string>
 
-#include "core/serial_link.h"
+#include "link/serial_link.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "core/memory_serial_link.h"
+#include "link/memory_serial_link.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "core/regular_file.h"
+#include "settings/regular_file.h"
 
 #include <QFileInfo>
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "core/clock.h"
-#include "core/serial_link.h"
+#include "link/clock.h"
+#include "link/serial_link.h"
 
 // A serial port in memory, for tests and the in-process simulator. It records every byte the
 // recorder writes and every break change with the virtual time it happened at, and hands out
