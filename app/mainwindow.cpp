@@ -14,7 +14,6 @@
 #include <QTimerEvent>
 #include <QUrl>
 
-#include "app/column_widths.h"
 #include "app/device_table.h"
 #include "app/formula_alarm_tables.h"
 #include "app/product_info.h"
@@ -43,6 +42,7 @@
 #include "ui_mainwindow.h"
 #include "ui_manualentry.h"
 #include "variables/column_list.h"
+#include "widgets/column_widths.h"
 
 namespace {
 

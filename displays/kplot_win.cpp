@@ -8,7 +8,6 @@
 #include <QGridLayout>
 #include <QShowEvent>
 
-#include "app/kaction.h"
 #include "core/station.h"
 #include "displays/gap_curve.h"
 #include "displays/ky_axis_draw.h"
@@ -16,6 +15,7 @@
 #include "ui_kplot_win.h"
 #include "variables/column_list.h"
 #include "variables/ui/kselect_col_dlg.h"
+#include "widgets/kaction.h"
 
 namespace {
 

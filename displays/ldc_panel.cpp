@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/kaction.h"
 #include "core/sdi12_core.h"
 #include "core/station.h"
 #include "displays/lcd_grid.h"
@@ -19,6 +18,7 @@
 #include "variables/column_list.h"
 #include "variables/ui/kselect_col_dlg.h"
 #include "variables/value_snapshot.h"
+#include "widgets/kaction.h"
 
 namespace {
 

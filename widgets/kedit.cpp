@@ -1,4 +1,4 @@
-#include "app/kedit.h"
+#include "widgets/kedit.h"
 
 KEdit::KEdit(int tag, QWidget* parent) : QLineEdit(parent), tag_(tag) {
     connect(this, &QLineEdit::textEdited, this, &KEdit::re_emit);

@@ -1,4 +1,4 @@
-#include "app/kaction.h"
+#include "widgets/kaction.h"
 
 KAction::KAction(const QString& text, int tag, int tag2, QObject* parent)
     : QAction(text, parent), tag_(tag), tag2_(tag2) {

@@ -1,4 +1,4 @@
-#include "app/kpushbutton.h"
+#include "widgets/kpushbutton.h"
 
 KPushButton::KPushButton(const QString& text, int row, QWidget* parent)
     : QPushButton(text, parent), row_(row) {

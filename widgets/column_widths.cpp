@@ -1,4 +1,4 @@
-#include "app/column_widths.h"
+#include "widgets/column_widths.h"
 
 #include <algorithm>
 
