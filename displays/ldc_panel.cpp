@@ -12,7 +12,7 @@
 
 #include "core/sdi12_core.h"
 #include "core/station.h"
-#include "displays/lcd_grid.h"
+#include "display_model/lcd_grid.h"
 #include "ui_ldc_panel.h"
 #include "variables/alarm_levels.h"
 #include "variables/column_list.h"

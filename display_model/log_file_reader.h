@@ -5,8 +5,8 @@
 #include <QString>
 #include <cstdint>
 
-#include "displays/log_points.h"
-#include "displays/log_time.h"
+#include "display_model/log_points.h"
+#include "display_model/log_time.h"
 
 // Keeps the points of one column of a CSV log file up to date as the file grows. Each record line
 // gives a point, nan when its field says "nan", is missing or holds no number; any other line (the

@@ -1,4 +1,4 @@
-#include "displays/log_time.h"
+#include "display_model/log_time.h"
 
 #include <QDate>
 #include <QDateTime>

@@ -1,4 +1,4 @@
-#include "displays/lcd_grid.h"
+#include "display_model/lcd_grid.h"
 
 #include <algorithm>
 

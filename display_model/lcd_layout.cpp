@@ -1,6 +1,6 @@
-#include "displays/lcd_layout.h"
+#include "display_model/lcd_layout.h"
 
-#include "displays/layout_file_io.h"
+#include "display_model/layout_file_io.h"
 #include "settings/start_element_reader.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "displays/log_points.h"
+#include "display_model/log_points.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "displays/format_lcd_value.h"
+#include "display_model/format_lcd_value.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "displays/layout_file_io.h"
+#include "display_model/layout_file_io.h"
 
 #include <QFile>
 #include <QSaveFile>

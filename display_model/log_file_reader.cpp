@@ -1,4 +1,4 @@
-#include "displays/log_file_reader.h"
+#include "display_model/log_file_reader.h"
 
 #include <QFile>
 #include <QFileInfo>

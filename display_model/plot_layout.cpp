@@ -1,6 +1,6 @@
-#include "displays/plot_layout.h"
+#include "display_model/plot_layout.h"
 
-#include "displays/layout_file_io.h"
+#include "display_model/layout_file_io.h"
 #include "settings/start_element_reader.h"
 
 namespace {
