@@ -21,3 +21,18 @@ function(veld_acq_library name)
     COMMENT "Checking ${name} for widget and QtGui headers" VERBATIM)
   add_dependencies(${name} ${name}_no_widgets)
 endfunction()
+
+# veld_ui_library(<name> SOURCES ... [FORMS <form>...] LIBS ...): one folder's windows or dialogs.
+# FORMS name Designer files in resources/forms/, where AUTOUIC also looks for the ui_*.h headers
+# the sources include. It links QtWidgets and what LIBS name (the widgets, the display model,
+# the acquisition libraries below it), never a window library above it.
+function(veld_ui_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;FORMS;LIBS" ${ARGN})
+  list(TRANSFORM ARG_FORMS PREPEND ${PROJECT_SOURCE_DIR}/resources/forms/)
+  add_library(${name} STATIC ${ARG_SOURCES} ${ARG_FORMS})
+  set_target_properties(${name} PROPERTIES
+    AUTOUIC ON
+    AUTOUIC_SEARCH_PATHS ${PROJECT_SOURCE_DIR}/resources/forms)
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_LIBS} Qt5::Widgets Qt5::Gui)
+endfunction()
