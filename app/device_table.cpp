@@ -2,9 +2,9 @@
 
 #include <QTableWidget>
 
-#include "app/column_widths.h"
-#include "app/kpushbutton.h"
 #include "variables/column_list.h"
+#include "widgets/column_widths.h"
+#include "widgets/kpushbutton.h"
 
 namespace device_table {
 namespace {

@@ -9,10 +9,10 @@
 
 #include "app/mainwindow.h"
 #include "app/product_info.h"
-#include "core/clock.h"
 #include "core/sdi12_core.h"
-#include "core/serial_link.h"
-#include "core/workspace.h"
+#include "link/clock.h"
+#include "link/serial_link.h"
+#include "settings/workspace.h"
 #include "station/station.h"
 
 namespace {

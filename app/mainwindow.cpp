@@ -14,7 +14,6 @@
 #include <QTimerEvent>
 #include <QUrl>
 
-#include "app/column_widths.h"
 #include "app/device_table.h"
 #include "app/formula_alarm_tables.h"
 #include "app/product_info.h"
@@ -25,7 +24,6 @@
 #include "app/variable_table.h"
 #include "core/sdi12_core.h"
 #include "core/ui/selectcomport.h"
-#include "core/workspace.h"
 #include "devices/device_association.h"
 #include "devices/device_list.h"
 #include "devices/ui/address_change_dialog.h"
@@ -40,11 +38,13 @@
 #include "publish/ui/publish_dialog.h"
 #include "remote/remotelogger_core.h"
 #include "remote/ui/gsmconfigdialog.h"
+#include "settings/workspace.h"
 #include "station/record_log.h"
 #include "station/station.h"
 #include "ui_mainwindow.h"
 #include "ui_manualentry.h"
 #include "variables/column_list.h"
+#include "widgets/column_widths.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <QSignalBlocker>
 #include <QTableWidget>
 
-#include "app/column_widths.h"
 #include "app/table_cells.h"
 #include "variables/column_list.h"
 #include "variables/value_snapshot.h"
+#include "widgets/column_widths.h"
 
 namespace variable_table {
 using table_cells::set_text;

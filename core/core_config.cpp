@@ -4,8 +4,8 @@
 #include <QSaveFile>
 #include <QStringList>
 
-#include "core/start_element_reader.h"
 #include "devices/device_list.h"
+#include "settings/start_element_reader.h"
 #include "variables/column_list.h"
 
 namespace {

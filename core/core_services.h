@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/clock.h"
 #include "core/sensor_link.h"
+#include "link/clock.h"
 
 class RecordCursor;
 class ColumnSink;

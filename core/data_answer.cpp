@@ -1,6 +1,6 @@
 #include "core/data_answer.h"
 
-#include "core/number_text.h"
+#include "link/number_text.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "core/number_text.h"
+#include "link/number_text.h"
 #include "variables/column_list.h"
 
 namespace {

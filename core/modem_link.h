@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "core/serial_link.h"
+#include "link/serial_link.h"
 
 // The modem profile of the serial link, used by the remote-logger download: opens a COM port at
 // 9600 8N1, writes whole texts, reads one byte per call and assembles non-empty lines (CR or LF

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "core/number_text.h"
+#include "link/number_text.h"
 
 namespace {
 

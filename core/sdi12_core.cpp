@@ -11,8 +11,8 @@
 #include "core/logging_cycle.h"
 #include "core/logging_script.h"
 #include "core/record_format.h"
-#include "core/workspace.h"
 #include "devices/device_list.h"
+#include "settings/workspace.h"
 #include "variables/column_list.h"
 
 namespace {
@@ -98,7 +98,7 @@ int sdi12_core::work_step() {
     announce_mode();
     {
         std::lock_guard<std::mutex> lock(state_mutex_);
-        if (!active_) return kIdle;  // nothing to step until somebody asks for something
+        if (!active_) return kUntilRequest;  // nothing to step until somebody asks for something
     }
     return step();
 }
@@ -271,7 +271,8 @@ void sdi12_core::set_settings(const CoreSettings& settings) {
 
 void sdi12_core::read_core_config() {
     CoreSettings s = settings();
-    const QString said = ::read_core_config(root_ + QStringLiteral("Config/config.xml"), s, devices_);
+    const QString said =
+        ::read_core_config(workspace_file(root_, QStringLiteral("config.xml"), kFolderConfig), s, devices_);
     if (!said.isEmpty()) print(said);
     if (s.interval <= 0) {
         print(QStringLiteral("Logging interval %1 s in config.xml is not valid: using %2 s")
@@ -283,7 +284,8 @@ void sdi12_core::read_core_config() {
 }
 
 int sdi12_core::write_core_config() const {
-    return ::write_core_config(root_ + QStringLiteral("Config/config.xml"), settings(), devices_);
+    return ::write_core_config(workspace_file(root_, QStringLiteral("config.xml"), kFolderConfig), settings(),
+                               devices_);
 }
 
 QString sdi12_core::log_file_name() const {
@@ -291,7 +293,7 @@ QString sdi12_core::log_file_name() const {
 }
 
 QString sdi12_core::log_file_path() const {
-    return root_ + QStringLiteral("LOG/") + log_file_name();
+    return workspace_file(root_, log_file_name(), kFolderLog);
 }
 
 void sdi12_core::make_log_file_name() {

@@ -8,7 +8,6 @@
 #include <utility>
 #include <vector>
 
-#include "core/clock.h"
 #include "core/core_config.h"
 #include "core/core_services.h"
 #include "core/core_values.h"
@@ -18,6 +17,7 @@
 #include "core/sensor_link.h"
 #include "core/stepped_worker.h"
 #include "devices/idev.h"
+#include "link/clock.h"
 #include "variables/formula_pass.h"
 
 class ColumnList;

@@ -4,8 +4,8 @@
 #include <QString>
 #include <functional>
 
-#include "core/clock.h"
-#include "core/serial_link.h"
+#include "link/clock.h"
+#include "link/serial_link.h"
 
 // Communication modes as stored in config.xml.
 enum class CommMode : int { Sdi12 = 0, Rs485 = 1, Modem = 2, FileRemote = 3 };

@@ -92,7 +92,7 @@ void SteppedWorker::run() {
         }
         const int wait_ms = work_step();
         if (work_done()) break;
-        if (wait_ms == kIdle) {
+        if (wait_ms == kUntilRequest) {
             // Nothing to step: sleep until somebody asks for something.
             std::unique_lock<std::mutex> lock(request_mutex_);
             request_cv_.wait(lock, [this] { return quit_ || !requests_.empty(); });

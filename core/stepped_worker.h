@@ -11,7 +11,7 @@
 #include "core/notice_queue.h"
 
 // The one shape of the station's workers: a thread that runs a state machine one step at a time.
-// A step returns how long the worker may wait before the next step changes anything (kIdle: until
+// A step returns how long the worker may wait before the next step changes anything (kUntilRequest: until
 // a request comes); the worker waits that long, or less when a request or a byte arrives. The base
 // owns the thread, the requests that other threads hand to the worker (applied between two steps,
 // so a step is never cut in half), the console lines and signals the worker hands back to the
@@ -21,7 +21,7 @@
 class SteppedWorker : public QThread {
     Q_OBJECT
   public:
-    static constexpr int kIdle = -1;
+    static constexpr int kUntilRequest = -1;
 
     explicit SteppedWorker(QObject* parent = nullptr);
     ~SteppedWorker() override;
@@ -45,7 +45,7 @@ class SteppedWorker : public QThread {
 
   protected:
     // One step of the machine; returns the milliseconds the worker may wait before the next one,
-    // or kIdle.
+    // or kUntilRequest.
     virtual int work_step() = 0;
     // Whether the loop ends after the step just taken (a worker that finishes by itself).
     virtual bool work_done() { return false; }

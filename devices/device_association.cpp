@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/start_element_reader.h"
+#include "settings/start_element_reader.h"
 #include "variables/column_ref.h"
 
 namespace device_association {

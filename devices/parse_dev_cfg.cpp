@@ -4,9 +4,9 @@
 #include <QXmlStreamReader>
 #include <array>
 
-#include "core/regular_file.h"
-#include "core/start_element_reader.h"
 #include "devices/device_list.h"
+#include "settings/regular_file.h"
+#include "settings/start_element_reader.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "core/start_element_handler.h"
 #include "devices/idev.h"
+#include "settings/start_element_handler.h"
 
 class DeviceList;
 

@@ -8,7 +8,6 @@
 #include <QGridLayout>
 #include <QShowEvent>
 
-#include "app/kaction.h"
 #include "displays/gap_curve.h"
 #include "displays/ky_axis_draw.h"
 #include "displays/time_scale_draw.h"
@@ -16,6 +15,7 @@
 #include "ui_kplot_win.h"
 #include "variables/column_list.h"
 #include "variables/ui/kselect_col_dlg.h"
+#include "widgets/kaction.h"
 
 namespace {
 
@@ -118,7 +118,7 @@ void Kplot_win::select_window() {
 void Kplot_win::apply_plot_styles(int mask) {
     if (mask & kBottomTitle) plot_->setAxisTitle(QwtPlot::xBottom, coloured(x_title_, layout_.axis));
     if (mask & kTimeScale) {
-        auto* draw = new TimeScaleDraw(shown_.labels, layout_.axis);
+        auto* draw = new TimeScaleDraw(layout_.axis);
         draw->setLabelRotation(30.0);
         draw->setLabelAlignment(Qt::AlignRight | Qt::AlignBottom);
         plot_->setAxisScaleDraw(QwtPlot::xBottom, draw);

@@ -3,9 +3,9 @@
 #include <QMainWindow>
 #include <memory>
 
-#include "displays/log_file_reader.h"
-#include "displays/log_points.h"
-#include "displays/plot_layout.h"
+#include "display_model/log_file_reader.h"
+#include "display_model/log_points.h"
+#include "display_model/plot_layout.h"
 
 class ColumnList;
 class Kselect_col_dlg;

@@ -4,7 +4,7 @@
 #include <QLCDNumber>
 #include <QLabel>
 
-#include "displays/format_lcd_value.h"
+#include "display_model/format_lcd_value.h"
 
 namespace {
 

@@ -10,9 +10,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/kaction.h"
 #include "core/sdi12_core.h"
-#include "displays/lcd_grid.h"
+#include "display_model/lcd_grid.h"
 #include "station/record_log.h"
 #include "station/station.h"
 #include "ui_ldc_panel.h"
@@ -20,6 +19,7 @@
 #include "variables/column_list.h"
 #include "variables/ui/kselect_col_dlg.h"
 #include "variables/value_snapshot.h"
+#include "widgets/kaction.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <array>
 #include <memory>
 
+#include "display_model/lcd_layout.h"
 #include "displays/lcd_cell.h"
-#include "displays/lcd_layout.h"
 
 class ColumnList;
 class Kselect_col_dlg;

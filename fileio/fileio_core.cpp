@@ -7,6 +7,7 @@
 #include "devices/device_list.h"
 #include "fileio/folder_import.h"
 #include "fileio/import_services.h"
+#include "settings/workspace.h"
 
 namespace {
 
@@ -16,7 +17,8 @@ QString configured_log_path(const QString& settings_path) {
     CoreSettings settings;
     DeviceList devices;
     read_core_config(config.filePath(QStringLiteral("config.xml")), settings, devices);
-    return QDir::cleanPath(config.filePath(QStringLiteral("../LOG/") + settings.filename));
+    return QDir::cleanPath(
+        config.filePath(QStringLiteral("../") + workspace_folder(kFolderLog) + settings.filename));
 }
 
 }  // namespace

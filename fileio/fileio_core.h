@@ -5,9 +5,9 @@
 #include <memory>
 #include <mutex>
 
-#include "core/clock.h"
 #include "core/stepped_worker.h"
 #include "fileio/import_store.h"
+#include "link/clock.h"
 
 class RecordSink;
 class FolderImport;

@@ -9,9 +9,9 @@
 
 #include "core/downloaded_record.h"
 #include "core/record_sink.h"
-#include "core/regular_file.h"
 #include "fileio/import_line.h"
 #include "fileio/import_services.h"
+#include "settings/regular_file.h"
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>

@@ -9,11 +9,11 @@
 #include <memory>
 #include <vector>
 
-#include "core/clock.h"
 #include "core/downloaded_record.h"
 #include "fileio/import_ledger.h"
 #include "fileio/import_scan.h"
 #include "fileio/import_settings.h"
+#include "link/clock.h"
 
 class ImportServices;
 

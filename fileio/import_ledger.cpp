@@ -2,7 +2,7 @@
 
 #include <QSaveFile>
 
-#include "core/regular_file.h"
+#include "settings/regular_file.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <QDomDocument>
 #include <QSaveFile>
 
-#include "core/start_element_handler.h"
-#include "core/start_element_reader.h"
+#include "settings/start_element_handler.h"
+#include "settings/start_element_reader.h"
 
 namespace {
 

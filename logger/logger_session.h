@@ -5,8 +5,8 @@
 #include <QTextStream>
 #include <memory>
 
-#include "core/clock.h"
-#include "core/serial_link.h"
+#include "link/clock.h"
+#include "link/serial_link.h"
 #include "station/station.h"
 
 class QEventLoop;

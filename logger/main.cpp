@@ -10,10 +10,10 @@
 #include <cstdio>
 #include <memory>
 
-#include "core/clock.h"
-#include "core/serial_link.h"
-#include "core/workspace.h"
+#include "link/clock.h"
+#include "link/serial_link.h"
 #include "logger/logger_session.h"
+#include "settings/workspace.h"
 
 #ifndef _WIN32
 #include <sys/socket.h>

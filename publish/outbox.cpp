@@ -7,7 +7,7 @@
 #include <cstring>
 #include <utility>
 
-#include "core/regular_file.h"
+#include "settings/regular_file.h"
 
 #ifndef Q_OS_WIN
 #include <fcntl.h>

@@ -4,9 +4,9 @@
 #include <QFile>
 #include <QSaveFile>
 
-#include "core/regular_file.h"
-#include "core/start_element_handler.h"
-#include "core/start_element_reader.h"
+#include "settings/regular_file.h"
+#include "settings/start_element_handler.h"
+#include "settings/start_element_reader.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/clock.h"
+#include "link/clock.h"
 #include "publish/outbox.h"
 #include "publish/publisher_worker.h"
 

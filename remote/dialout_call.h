@@ -4,9 +4,9 @@
 #include <QDateTime>
 #include <cstdint>
 
-#include "core/clock.h"
 #include "core/modem_link.h"
-#include "core/serial_link.h"
+#include "link/clock.h"
+#include "link/serial_link.h"
 
 class DialoutServices;
 

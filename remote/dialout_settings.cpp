@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "core/start_element_handler.h"
-#include "core/start_element_reader.h"
+#include "settings/start_element_handler.h"
+#include "settings/start_element_reader.h"
 
 namespace {
 

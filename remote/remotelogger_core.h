@@ -5,9 +5,10 @@
 #include <memory>
 #include <mutex>
 
-#include "core/clock.h"
-#include "core/serial_link.h"
+#include <functional>
 #include "core/stepped_worker.h"
+#include "link/clock.h"
+#include "link/serial_link.h"
 #include "remote/dialout_settings.h"
 
 class DialoutCall;

@@ -4,7 +4,7 @@
 #include <memory>
 #include <mutex>
 
-#include "core/memory_serial_link.h"
+#include "link/memory_serial_link.h"
 #include "sim/sim_bus.h"
 
 // The simulated bus inside the test process: listens to everything the recorder writes to a

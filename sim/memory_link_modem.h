@@ -4,7 +4,7 @@
 #include <memory>
 #include <mutex>
 
-#include "core/memory_serial_link.h"
+#include "link/memory_serial_link.h"
 #include "sim/sim_modem.h"
 
 // The simulated modem and remote logger inside the test process: hears every byte the recorder

@@ -3,7 +3,7 @@
 #include <csignal>
 #include <deque>
 
-#include "core/clock.h"
+#include "link/clock.h"
 #include "sim/pty_port.h"
 #include "sim/sim_peer.h"
 

@@ -2,7 +2,7 @@
 
 #include <QCommandLineParser>
 
-#include "core/workspace.h"
+#include "settings/workspace.h"
 #include "sim/fault_config.h"
 #include "sim/sim_command.h"
 #include "sim/sim_config_reader.h"

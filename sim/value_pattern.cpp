@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "core/number_text.h"
+#include "link/number_text.h"
 
 namespace {
 

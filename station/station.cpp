@@ -1,13 +1,13 @@
 #include "station/station.h"
 
 #include "core/sdi12_core.h"
-#include "core/workspace.h"
 #include "devices/parse_dev_cfg.h"
 #include "fileio/fileio_core.h"
 #include "fileio/import_settings.h"
 #include "publish/publish_settings.h"
 #include "publish/publisher.h"
 #include "remote/remotelogger_core.h"
+#include "settings/workspace.h"
 #include "station/record_log.h"
 #include "variables/varlist_file.h"
 
@@ -48,16 +48,7 @@ Station::~Station() {
 }
 
 QString Station::path(const QString& name, int kind) const {
-    switch (kind) {
-        case kFolderDevices:
-            return root_ + QStringLiteral("Devices/") + name;
-        case kFolderConfig:
-            return root_ + QStringLiteral("Config/") + name;
-        case kFolderLog:
-            return root_ + QStringLiteral("LOG/") + name;
-        default:
-            return root_ + name;
-    }
+    return workspace_file(root_, name, kind);
 }
 
 void Station::create_folders() {

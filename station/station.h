@@ -4,9 +4,9 @@
 #include <QThread>
 #include <memory>
 
-#include "core/clock.h"
-#include "core/serial_link.h"
 #include "devices/device_list.h"
+#include "link/clock.h"
+#include "link/serial_link.h"
 #include "station/station_console.h"
 #include "variables/column_list.h"
 

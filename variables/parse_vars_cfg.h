@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/start_element_handler.h"
+#include "settings/start_element_handler.h"
 
 class ColumnList;
 

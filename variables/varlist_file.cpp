@@ -3,7 +3,7 @@
 #include <QDomDocument>
 #include <QSaveFile>
 
-#include "core/start_element_reader.h"
+#include "settings/start_element_reader.h"
 #include "variables/column_list.h"
 #include "variables/parse_vars_cfg.h"
 

@@ -7,9 +7,9 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include "core/memory_serial_link.h"
 #include "core/sdi12_core.h"
 #include "devices/device_list.h"
+#include "link/memory_serial_link.h"
 #include "tests/bare_core.h"
 #include "variables/column_list.h"
 

@@ -7,13 +7,13 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "core/clock.h"
-#include "core/memory_serial_link.h"
 #include "core/sdi12_core.h"
 #include "devices/device_list.h"
 #include "fileio/folder_import.h"
 #include "fileio/import_services.h"
 #include "fileio/import_store.h"
+#include "link/clock.h"
+#include "link/memory_serial_link.h"
 #include "tests/bare_core.h"
 #include "variables/column_list.h"
 

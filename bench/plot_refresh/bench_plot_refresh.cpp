@@ -9,8 +9,8 @@
 #include <cstring>
 
 #include "core/record_format.h"
-#include "displays/log_file_reader.h"
-#include "displays/log_points.h"
+#include "display_model/log_file_reader.h"
+#include "display_model/log_points.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <cmath>
 
-#include "core/clock.h"
+#include "link/clock.h"
 #include "publish/publisher.h"
 #include "tests/publish/test_broker.h"
 

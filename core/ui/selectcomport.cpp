@@ -5,7 +5,7 @@
 
 #include "core/core_config.h"
 #include "core/sdi12_core.h"
-#include "core/workspace.h"
+#include "settings/workspace.h"
 #include "ui_selectcomport.h"
 
 namespace {

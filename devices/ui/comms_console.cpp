@@ -6,7 +6,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-#include "core/regular_file.h"
+#include "settings/regular_file.h"
 #include "ui_comms_console.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "core/clock.h"
+#include "link/clock.h"
 
 namespace Ui {
 class comms_console;

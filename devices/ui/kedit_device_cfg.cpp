@@ -8,12 +8,12 @@
 #include <QTableWidgetItem>
 #include <algorithm>
 
-#include "app/kaction.h"
-#include "app/kpushbutton.h"
 #include "core/option_commands.h"
 #include "core/sdi12_core.h"
 #include "devices/device_list.h"
 #include "ui_kedit_device_cfg.h"
+#include "widgets/kaction.h"
+#include "widgets/kpushbutton.h"
 
 namespace {
 const QString kLabel = QStringLiteral("LABEL");

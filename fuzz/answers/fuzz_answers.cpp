@@ -6,9 +6,9 @@
 
 #include "core/answer_match.h"
 #include "core/data_answer.h"
-#include "core/number_text.h"
 #include "core/option_commands.h"
 #include "core/script_line.h"
+#include "link/number_text.h"
 
 namespace {
 

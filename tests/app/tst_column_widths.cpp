@@ -2,7 +2,7 @@
 
 #include <QtTest>
 
-#include "app/column_widths.h"
+#include "widgets/column_widths.h"
 
 using Widths = std::vector<int>;
 Q_DECLARE_METATYPE(Widths)

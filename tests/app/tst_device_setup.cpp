@@ -13,13 +13,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/kpushbutton.h"
 #include "devices/ui/dev_assoc.h"
 #include "dialog_warning.h"
 #include "sim/memory_link_bus.h"
 #include "sim/sim_config_reader.h"
 #include "sim_configs.h"
 #include "thread_state.h"
+#include "widgets/kpushbutton.h"
 #include "window_rig.h"
 
 namespace {

@@ -19,12 +19,12 @@
 #include <QTextBrowser>
 #include <QtTest>
 
-#include "app/column_widths.h"
 #include "app/user_guide_window.h"
 #include "core/core_config.h"
 #include "fileio/fileio_core.h"
 #include "station/record_log.h"
 #include "variables/varlist_file.h"
+#include "widgets/column_widths.h"
 #include "window_rig.h"
 
 namespace {

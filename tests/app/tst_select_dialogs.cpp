@@ -13,12 +13,12 @@
 #include <functional>
 #include <memory>
 
-#include "app/kaction.h"
-#include "app/kedit.h"
-#include "app/kpushbutton.h"
 #include "variables/column_list.h"
 #include "variables/ui/kselect_col_dlg.h"
 #include "variables/ui/unitsselect.h"
+#include "widgets/kaction.h"
+#include "widgets/kedit.h"
+#include "widgets/kpushbutton.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 #include <memory>
 
 #include "app/mainwindow.h"
-#include "core/clock.h"
-#include "core/memory_serial_link.h"
 #include "core/sdi12_core.h"
-#include "core/workspace.h"
 #include "devices/device_list.h"
+#include "link/clock.h"
+#include "link/memory_serial_link.h"
+#include "settings/workspace.h"
 #include "station/station.h"
 #include "variables/column_list.h"
 

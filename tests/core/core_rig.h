@@ -9,9 +9,9 @@
 #include <functional>
 #include <memory>
 
-#include "core/memory_serial_link.h"
 #include "core/sdi12_core.h"
 #include "devices/device_list.h"
+#include "link/memory_serial_link.h"
 #include "sim/memory_link_bus.h"
 #include "sim/sim_config_reader.h"
 #include "tests/bare_core.h"

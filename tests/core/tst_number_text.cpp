@@ -9,9 +9,9 @@
 #include <cstring>
 
 #include "core/data_answer.h"
-#include "core/number_text.h"
 #include "core/record_format.h"
 #include "decimal_comma_locale.h"
+#include "link/number_text.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <QtTest>
 
 #include "core/sdi12_core.h"
-#include "core/workspace.h"
 #include "devices/device_list.h"
+#include "settings/workspace.h"
 #include "tests/bare_core.h"
 #include "variables/column_list.h"
 

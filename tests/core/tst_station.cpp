@@ -2,8 +2,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "core/memory_serial_link.h"
 #include "core/sdi12_core.h"
+#include "link/memory_serial_link.h"
 #include "station/station.h"
 
 namespace {

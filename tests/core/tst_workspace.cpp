@@ -1,7 +1,7 @@
 // Where every file lives: the workspace root from the environment, and the folders made at start.
 #include <QtTest>
 
-#include "core/workspace.h"
+#include "settings/workspace.h"
 
 class Workspace : public QObject {
     Q_OBJECT

@@ -8,8 +8,8 @@
 #include <QTextEdit>
 #include <QtTest>
 
-#include "core/clock.h"
 #include "devices/ui/comms_console.h"
+#include "link/clock.h"
 
 namespace {
 

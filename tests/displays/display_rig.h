@@ -5,9 +5,9 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
-#include "core/clock.h"
-#include "core/memory_serial_link.h"
 #include "core/sdi12_core.h"
+#include "link/clock.h"
+#include "link/memory_serial_link.h"
 #include "station/record_log.h"
 #include "station/station.h"
 #include "variables/column_list.h"

@@ -5,10 +5,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "displays/format_lcd_value.h"
-#include "displays/lcd_grid.h"
-#include "displays/lcd_layout.h"
-#include "displays/plot_layout.h"
+#include "display_model/format_lcd_value.h"
+#include "display_model/lcd_grid.h"
+#include "display_model/lcd_layout.h"
+#include "display_model/plot_layout.h"
 
 class DisplayPieces : public QObject {
     Q_OBJECT

@@ -8,9 +8,9 @@
 #include <QtTest>
 #include <limits>
 
-#include "displays/log_file_reader.h"
-#include "displays/log_points.h"
-#include "displays/log_time.h"
+#include "display_model/log_file_reader.h"
+#include "display_model/log_points.h"
+#include "display_model/log_time.h"
 
 namespace {
 

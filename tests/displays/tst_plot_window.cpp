@@ -183,8 +183,7 @@ void PlotWindow::timeAxisLabelsLocalDateAndZeroPaddedTime_data() {
 void PlotWindow::timeAxisLabelsLocalDateAndZeroPaddedTime() {
     QFETCH(QDateTime, time);
     QFETCH(QString, label);
-    const QStringList labels;
-    const TimeScaleDraw draw(labels, Qt::green);
+    const TimeScaleDraw draw(Qt::green);
     QCOMPARE(draw.label(double(time.toSecsSinceEpoch())).text(), label);
 }
 

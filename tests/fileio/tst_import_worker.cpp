@@ -1,10 +1,10 @@
 // The import worker on its own thread as the station runs it, in real time.
 #include <QtTest>
 
-#include "core/memory_serial_link.h"
 #include "core/sdi12_core.h"
 #include "core/sensor_link.h"
 #include "fileio/fileio_core.h"
+#include "link/memory_serial_link.h"
 #include "station/station.h"
 
 class ImportWorkerTest : public QObject {

@@ -6,10 +6,10 @@
 #include <QtTest>
 #include <cerrno>
 
-#include "core/clock.h"
-#include "core/memory_serial_link.h"
 #include "core/modem_link.h"
 #include "core/sensor_link.h"
+#include "link/clock.h"
+#include "link/memory_serial_link.h"
 
 namespace {
 

@@ -14,10 +14,10 @@
 #include <cstring>
 #include <thread>
 
-#include "core/clock.h"
 #include "core/modem_link.h"
-#include "core/posix_serial_link.h"
 #include "core/sensor_link.h"
+#include "link/clock.h"
+#include "link/posix_serial_link.h"
 #include "thread_state.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <QThread>
 #include <cstdio>
 
-#include "core/clock.h"
+#include "link/clock.h"
 #include "publish/publisher.h"
 
 int main(int argc, char** argv) {

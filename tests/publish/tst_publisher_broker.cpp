@@ -11,7 +11,7 @@
 #include <memory>
 #include <mutex>
 
-#include "core/clock.h"
+#include "link/clock.h"
 #include "publish/publisher.h"
 #include "test_broker.h"
 

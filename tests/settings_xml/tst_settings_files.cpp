@@ -9,11 +9,11 @@
 #include <functional>
 
 #include "core/core_config.h"
-#include "core/memory_serial_link.h"
 #include "core/sdi12_core.h"
 #include "devices/device_association.h"
 #include "devices/device_list.h"
 #include "devices/parse_dev_cfg.h"
+#include "link/memory_serial_link.h"
 #include "remote/dialout_settings.h"
 #include "remote/remotelogger_core.h"
 #include "station/station.h"

@@ -2,7 +2,7 @@
 // order, with which attribute texts, for documents that are whole, broken or in other encodings.
 #include <QtTest>
 
-#include "core/start_element_reader.h"
+#include "settings/start_element_reader.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <thread>
 
-#include "core/memory_serial_link.h"
+#include "link/memory_serial_link.h"
 #include "sim/memory_link_bus.h"
 #include "sim/paced_transmitter.h"
 #include "sim/sim_config_reader.h"

@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "app/column_widths.h"
-#include "app/kpushbutton.h"
 #include "ui_kselect_col_dlg.h"
 #include "variables/column_list.h"
+#include "widgets/column_widths.h"
+#include "widgets/kpushbutton.h"
 
 namespace {
 
