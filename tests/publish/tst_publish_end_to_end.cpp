@@ -189,6 +189,7 @@ class PublishEndToEndTest : public QObject {
     void everyLogLineArrivesOnceWithTheContractAndTheStationSaysOnline();
     void killedWithABacklogLosesNothingWhenBrokerAndLoggerAreBack();
     void importedRecordsArriveWithTheirOwnNumberAndTime();
+    void caFileThatCannotBeOpenedIsSaidWithItsReason();
 };
 
 void PublishEndToEndTest::init() {
@@ -329,6 +330,21 @@ void PublishEndToEndTest::importedRecordsArriveWithTheirOwnNumberAndTime() {
             differences(published[i], lines[0], lines[i + 1], false, QStringLiteral("+01:00"));
         QVERIFY2(said.isEmpty(), qPrintable(said));
     }
+}
+
+void PublishEndToEndTest::caFileThatCannotBeOpenedIsSaidWithItsReason() {
+    Station station(1883);
+    station.import_files();
+    const QString ca = station.root + QStringLiteral("no-such-ca.crt");
+    station.write(QStringLiteral("Config/publish.xml"),
+                  "<!DOCTYPE Config>\n<publish enabled=\"1\" ca_file=\"" + ca.toUtf8() + "\"/>\n");
+    QProcess logger;
+    Console console(logger);
+    station.start(logger);
+    const QByteArray said = "Publishing: CA file " + ca.toUtf8() +
+                            " cannot be used (No such file or directory); records wait in the outbox\n";
+    QVERIFY2(console.says(said), console.text.constData());
+    terminate(logger);
 }
 
 QTEST_GUILESS_MAIN(PublishEndToEndTest)
