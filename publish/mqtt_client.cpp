@@ -1,5 +1,8 @@
 #include "publish/mqtt_client.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 #include <mosquitto.h>
 
 #ifndef Q_OS_WIN
@@ -53,6 +56,21 @@ MqttClient::Outcome MqttClient::connect(const Options& o) {
         mosquitto_will_set(mosq_, o.will_topic.constData(), o.will_payload.size(), o.will_payload.constData(),
                            o.will_qos, true);
     if (!o.ca_file.isEmpty()) {
+        // The library says only "invalid arguments" for a CA file it cannot open: say why. A FIFO
+        // would block the opening, so only a regular file is opened.
+        const QFileInfo info(o.ca_file);
+        QFile ca(o.ca_file);
+        QString unusable;
+        if (!info.exists())
+            unusable = QStringLiteral("No such file or directory");
+        else if (!info.isFile())
+            unusable = QStringLiteral("not a regular file");
+        else if (!ca.open(QIODevice::ReadOnly))
+            unusable = ca.errorString();
+        if (!unusable.isEmpty()) {
+            drop();
+            return {false, true, unusable};
+        }
         const int rc =
             mosquitto_tls_set(mosq_, o.ca_file.toLocal8Bit().constData(), nullptr, nullptr, nullptr, nullptr);
         if (rc != MOSQ_ERR_SUCCESS) {

@@ -137,7 +137,7 @@ PublishedRecord RecordLog::published(int number, int highest_column, bool cycle,
     for (int i = ColumnList::kFirstDataColumn; i <= highest_column; ++i) {
         const QString name = columns_.name(i);
         const std::size_t at = std::size_t(i - ColumnList::kFirstDataColumn);
-        record.values.push_back({name.isEmpty() ? column_letters(i + 1) : name, columns_.units(i),
+        record.values.push_back({name.isEmpty() ? column_letters(i) : name, columns_.units(i),
                                  at < values.size() ? double(values[at]) : std::nan("")});
     }
     return record;
