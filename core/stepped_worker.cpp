@@ -105,6 +105,7 @@ void SteppedWorker::run() {
         loop_finished_ = true;
     }
     work_finished();
+    notify([this] { emit stopped(); });
     apply_pending_requests();  // changes asked for while stopping still happen, on this thread
     std::lock_guard<std::mutex> lock(request_mutex_);
     request_cv_.notify_all();

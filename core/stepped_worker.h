@@ -42,6 +42,10 @@ class SteppedWorker : public QThread {
 
   signals:
     void printline(QString text);
+    // The worker's loop has ended (by itself or by shut_down()), emitted on the owner's thread
+    // after everything the worker printed. Use it, not QThread::finished: that one is posted by
+    // the worker thread outside the notice queue.
+    void stopped();
 
   protected:
     // One step of the machine; returns the milliseconds the worker may wait before the next one,

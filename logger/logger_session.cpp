@@ -137,7 +137,7 @@ int LoggerSession::import_files(int cycles) {
     // Windows are told of imported records a few times a second, not once a record: the worker
     // counts the records itself and ends after the last one asked for.
     importer.stop_after_records(cycles);
-    connect(&importer, &QThread::finished, &loop, [&] {
+    connect(&importer, &SteppedWorker::stopped, &loop, [&] {
         if (cycles > 0) stop();
     });
     logging_loop_ = &loop;
