@@ -41,14 +41,6 @@ QSplashScreen* visible_splash() {
     return nullptr;
 }
 
-QLabel* status_label(MainWindow& window) {
-    const auto labels = window.statusBar()->findChildren<QLabel*>();
-    for (QLabel* label : labels) {
-        if (!label->text().isEmpty()) return label;
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 class MainWindowTest : public QObject {

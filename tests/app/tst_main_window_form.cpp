@@ -25,14 +25,6 @@ QStringList action_names(const QList<QAction*>& actions) {
     return names;
 }
 
-QLabel* status_label(MainWindow& window) {
-    const auto labels = window.statusBar()->findChildren<QLabel*>();
-    for (QLabel* label : labels) {
-        if (!label->text().isEmpty()) return label;
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 class MainWindowFormTest : public QObject {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QLabel>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <memory>
 
@@ -14,6 +16,15 @@
 
 // A main window over a real acquisition core whose port is in memory and whose clock only moves
 // when told. Construct it once USERPROFILE points at the workspace the test wants.
+// The status bar's label that shows text (the status line).
+inline QLabel* status_label(MainWindow& window) {
+    const auto labels = window.statusBar()->findChildren<QLabel*>();
+    for (QLabel* label : labels) {
+        if (!label->text().isEmpty()) return label;
+    }
+    return nullptr;
+}
+
 struct WindowRig {
     ManualClock clock{1700000000000};
     MemorySerialLink link{clock};
